@@ -1,0 +1,70 @@
+// Public interface of Dravik.dll for hosts and companion components.
+//
+// Include after the platform headers (<windows.h>, <dshow.h>). The header
+// defines every GUID it names itself (selectany), so it can be included in any
+// number of translation units and needs no import library.
+#ifndef DRAVIK_DRAVIK_H
+#define DRAVIK_DRAVIK_H
+
+#include <windows.h>
+#include <oleauto.h>
+
+#define DRAVIK_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
+    extern "C" const GUID DECLSPEC_SELECTANY name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+
+// The two filters.
+DRAVIK_GUID(CLSID_DravikHelper, 0x26d360f8, 0x81fa, 0x4178, 0x96, 0x02, 0x54, 0xbf, 0xbd, 0x20, 0xe5, 0xfb);
+DRAVIK_GUID(CLSID_DravikDummySource, 0xfc603ef1, 0x3f24, 0x45de, 0xaa, 0xc4, 0x7d, 0x9a, 0x79, 0x4a, 0x06, 0x30);
+
+// The helper filter's property interface and its keys.
+DRAVIK_GUID(IID_IGeneralProperties, 0x9b13194b, 0x480f, 0x48ee, 0x98, 0x63, 0xa6, 0x48, 0x33, 0x2f, 0x10, 0xcd);
+DRAVIK_GUID(GENPROP_Overlay, 0xc2c33b9d, 0xe1a4, 0x4724, 0xa8, 0x7f, 0x0b, 0x5d, 0x64, 0x6d, 0x1b, 0x5f);
+DRAVIK_GUID(GENPROP_InputSubtype, 0x22887ddd, 0xcacc, 0x404c, 0x8a, 0x04, 0x0f, 0x41, 0xd1, 0xd5, 0x91, 0x52);
+DRAVIK_GUID(GENPROP_FirstFrameDuration, 0xc0a83de8, 0x9a0b, 0x4241, 0x9a, 0x86, 0x0b, 0x69, 0x8e, 0x6e, 0x52, 0x21);
+DRAVIK_GUID(GENPROP_LastStartTime, 0x0be58ff2, 0x9838, 0x44ee, 0xbc, 0x5e, 0x4f, 0xc9, 0xc3, 0x57, 0x57, 0x11);
+DRAVIK_GUID(GENPROP_InputInterlaceFlags, 0xd38f573d, 0xd611, 0x4003, 0x8e, 0x74, 0xb5, 0x16, 0x76, 0x44, 0xf0, 0x2e);
+DRAVIK_GUID(GENPROP_InputAvgTimePerFrame, 0xe6bb6904, 0x4efd, 0x4cbc, 0xa1, 0x8e, 0xcc, 0x12, 0xc7, 0x70, 0xee, 0x1d);
+DRAVIK_GUID(GENPROP_BytesReceived, 0xe4a64a3d, 0x226e, 0x4b4c, 0xa6, 0x09, 0x90, 0x38, 0x54, 0xad, 0xe1, 0x8b);
+DRAVIK_GUID(GENPROP_FilterClsid, 0x4393c76f, 0x3839, 0x417f, 0xa2, 0xf2, 0xd6, 0x51, 0x4f, 0x2d, 0xb9, 0x7a);
+DRAVIK_GUID(GENPROP_OutputAvgTimePerFrame, 0x7a7bceb7, 0xa5aa, 0x4884, 0x8c, 0x72, 0xb0, 0x6b, 0x26, 0x4f, 0x85, 0xbc);
+DRAVIK_GUID(GENPROP_OutputInterlaceFlags, 0x516808d9, 0xaed4, 0x4658, 0xbf, 0x02, 0xf3, 0x2e, 0xb6, 0x4f, 0x85, 0xeb);
+
+// The companion component's planar frames.
+DRAVIK_GUID(FORMAT_PlanarVideo, 0x9b1bbd4c, 0xdc9a, 0x48de, 0x9e, 0x63, 0x34, 0x01, 0x85, 0x0e, 0xa7, 0x43);
+DRAVIK_GUID(IID_ISamplePlanes, 0x7c86682e, 0xd775, 0x47b2, 0x82, 0x26, 0x0f, 0x2f, 0xc4, 0x3b, 0x31, 0x8e);
+
+#undef DRAVIK_GUID
+
+// One element of a GetValues/SetValues batch: key, parameter, value.
+struct PropertyEntry {
+    GUID key;
+    VARIANT parameter;
+    VARIANT value;
+};
+
+#if defined(_WIN64) || !defined(_WIN32)
+static_assert(sizeof(PropertyEntry) == 16 + 2 * sizeof(VARIANT), "PropertyEntry is contiguous");
+#else
+static_assert(sizeof(PropertyEntry) == 48, "PropertyEntry is 48 bytes on 32-bit");
+#endif
+static_assert(offsetof(PropertyEntry, parameter) == 16, "parameter follows the key");
+static_assert(offsetof(PropertyEntry, value) == 16 + sizeof(VARIANT), "value follows the parameter");
+
+// Settings and counters of the helper filter, obtained with QueryInterface on it.
+struct IGeneralProperties : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetValue(const GUID* key, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetValue(const GUID* key, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetValueEx(const GUID* key, VARIANT* value, VARIANT* parameter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetValueEx(const GUID* key, VARIANT* value, VARIANT* parameter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetValues(ULONG count, PropertyEntry* entries) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetValues(ULONG count, PropertyEntry* entries) = 0;
+};
+
+// Plane access on samples whose media type has the FORMAT_PlanarVideo format.
+// The 32-bit reserved arguments are always 0.
+struct ISamplePlanes : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetPlane(BYTE** plane, LONG* stride, LONG reserved, LONG index) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReleasePlane(LONG reserved, LONG index) = 0;
+};
+
+#endif

@@ -1,0 +1,27 @@
+#include "module/factory_table.h"
+
+#include <dshow.h>
+
+#include "dravik/dravik.h"
+
+namespace {
+
+// The filters are not built yet: their rows answer E_NOTIMPL through the result slot.
+CUnknown* CreateHelperFilter(IUnknown*, HRESULT* result) {
+    if (result != nullptr) *result = E_NOTIMPL;
+    return nullptr;
+}
+
+CUnknown* CreateDummySource(IUnknown*, HRESULT* result) {
+    if (result != nullptr) *result = E_NOTIMPL;
+    return nullptr;
+}
+
+}  // namespace
+
+const CFactoryEntry FactoryTable[] = {
+    {L"Velmora Dravik Helper", &CLSID_DravikHelper, CreateHelperFilter, nullptr, nullptr},
+    {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CreateDummySource, nullptr, nullptr},
+};
+
+const LONG FactoryTableCount = sizeof(FactoryTable) / sizeof(FactoryTable[0]);

@@ -1,0 +1,2 @@
+// Native stand-in: everything lives in windows.h.
+#include <windows.h>
