@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Every test: native (plain, address+UB sanitizers, thread sanitizer), both
+# Windows builds, and the x86_64 DLL under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+
+for configuration in native asan tsan; do
+    echo "== $configuration"
+    "$root/scripts/build.sh" "$configuration"
+    (cd "$root/build/$configuration" && ctest --output-on-failure -j2)
+done
+
+for configuration in win64 win32; do
+    echo "== $configuration"
+    "$root/scripts/build.sh" "$configuration"
+done
+
+echo "== wine"
+"$root/scripts/wine-tests.sh" "$root/build/win64"
