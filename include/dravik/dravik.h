@@ -6,6 +6,7 @@
 #ifndef DRAVIK_DRAVIK_H
 #define DRAVIK_DRAVIK_H
 
+#include <stddef.h>
 #include <windows.h>
 #include <oleauto.h>
 
