@@ -169,6 +169,8 @@ bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSam
         case FourccP420:
         case FourccP422:
         case FourccP444:
+            // Only the companion's samples say where these planes are.
+            if (!facts.throughPlanes) return false;
             frame->sampleStep[0] = frame->sampleStep[1] = frame->sampleStep[2] = 1;
             break;
         case FourccNv12:

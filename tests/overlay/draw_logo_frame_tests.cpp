@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ struct FrameCase {
     LONG biHeight;
     enum Route { VideoInfo, VideoInfo2, PlanarVideo } route;
 };
+
+void PrintTo(const FrameCase& c, std::ostream* out) { *out << c.name; }
 
 // The logo: colours and alphas from noise, some whole stretches transparent,
 // the row padding full of junk that must never be read as pixels.
