@@ -4,6 +4,7 @@
 #include "module/class_factory.h"
 #include "module/factory_table.h"
 #include "module/module_state.h"
+#include "module/registration.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -37,9 +38,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 
 STDAPI DllCanUnloadNow() { return (ServerLockCount > 0 || LiveObjectCount != 0) ? S_FALSE : S_OK; }
 
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
+STDAPI DllRegisterServer() { return RegisterServer(TRUE); }
 
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+STDAPI DllUnregisterServer() { return RegisterServer(FALSE); }
 
 #ifndef _WIN32
 #include "platform_resources.h"

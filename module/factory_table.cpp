@@ -3,6 +3,7 @@
 #include <dshow.h>
 
 #include "dravik/dravik.h"
+#include "module/filter_setup.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ CUnknown* CreateDummySource(IUnknown*, HRESULT* result) {
 }  // namespace
 
 const CFactoryEntry FactoryTable[] = {
-    {L"Velmora Dravik Helper", &CLSID_DravikHelper, CreateHelperFilter, nullptr, nullptr},
-    {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CreateDummySource, nullptr, nullptr},
+    {L"Velmora Dravik Helper", &CLSID_DravikHelper, CreateHelperFilter, nullptr, &HelperFilterSetup},
+    {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CreateDummySource, nullptr, &DummySourceSetup},
 };
 
 const LONG FactoryTableCount = sizeof(FactoryTable) / sizeof(FactoryTable[0]);
