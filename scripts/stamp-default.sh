@@ -12,8 +12,8 @@ echo "== native: build/native/dravik_stamp"
 
 echo "== Windows build under Wine: build/win64/dravik_stamp.exe with Dravik.dll next to it"
 # shellcheck source=wine-env.sh
-source "$root/scripts/wine-env.sh"
-(cd "$root/build/win64" && wine ./dravik_stamp.exe)
+. "$root/scripts/wine-env.sh" "$root/build/win64"
+(cd "$root/build/win64" && "$DRAVIK_WINE" ./dravik_stamp.exe)
 
 if cmp -s "$root/out/stamped.y4m" "$root/build/win64/out/stamped.y4m"; then
     echo "both builds wrote the same stamped clip"

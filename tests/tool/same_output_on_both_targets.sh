@@ -2,11 +2,15 @@
 # The native dravik_stamp and the Windows one under Wine give byte-identical
 # YUV4MPEG2 for the same input, through files and through pipes, and PNG
 # pictures of the same pixels (libpng compresses natively, the Windows build
-# stores). Needs WINEPREFIX set up (scripts/wine-env.sh).
+# stores). Runs in the Wine set-up of scripts/wine-env.sh, which it sources
+# for the Windows build's folder.
 #   same_output_on_both_targets.sh <native dravik_stamp> <folder of dravik_stamp.exe and Dravik.dll>
 set -euo pipefail
-native=$1
-windows_dir=$2
+native=$(realpath "$1")
+windows_dir=$(cd "$2" && pwd)
+# shellcheck source=../../scripts/wine-env.sh
+. "$(dirname "$0")/../../scripts/wine-env.sh" "$windows_dir"
+wine=$DRAVIK_WINE
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -70,7 +74,7 @@ make_clip "YUV4MPEG2 W302 H50 F25:1 Ip C422" $((302 * 50 * 2)) 3 "$work/planar42
 
 for clip in planar420 planar422; do
     "$native" --snapshot "1:$work/$clip-native.png" "$work/$clip.y4m" "$work/$clip-native.y4m" 2>/dev/null
-    (cd "$work" && wine "$windows_dir/dravik_stamp.exe" --snapshot "1:$clip-windows.png" "$clip.y4m" "$clip-windows.y4m" 2>/dev/null)
+    (cd "$work" && "$wine" "$windows_dir/dravik_stamp.exe" --snapshot "1:$clip-windows.png" "$clip.y4m" "$clip-windows.y4m" 2>/dev/null)
     check_same "$clip stamped clip" "$work/$clip-native.y4m" "$work/$clip-windows.y4m"
     png_pixels "$work/$clip-native.png" >"$work/$clip-native.rgb"
     png_pixels "$work/$clip-windows.png" >"$work/$clip-windows.rgb"
@@ -80,14 +84,14 @@ done
 # Pipes, with the overrides.
 options=(--frame-time 200000 --interlace b)
 "$native" "${options[@]}" - - <"$work/planar420.y4m" >"$work/pipe-native.y4m" 2>/dev/null
-wine "$windows_dir/dravik_stamp.exe" "${options[@]}" - - <"$work/planar420.y4m" >"$work/pipe-windows.y4m" 2>/dev/null
+"$wine" "$windows_dir/dravik_stamp.exe" "${options[@]}" - - <"$work/planar420.y4m" >"$work/pipe-windows.y4m" 2>/dev/null
 check_same "piped clip with overrides" "$work/pipe-native.y4m" "$work/pipe-windows.y4m"
 
 # Malformed input: both refuse it the same way and write nothing.
 head -c 100000 "$work/planar420.y4m" >"$work/truncated.y4m"
 native_status=0 windows_status=0
 "$native" "$work/truncated.y4m" "$work/truncated-native.y4m" 2>/dev/null || native_status=$?
-(cd "$work" && wine "$windows_dir/dravik_stamp.exe" truncated.y4m truncated-windows.y4m 2>/dev/null) || windows_status=$?
+(cd "$work" && "$wine" "$windows_dir/dravik_stamp.exe" truncated.y4m truncated-windows.y4m 2>/dev/null) || windows_status=$?
 if [ "$native_status" -eq 1 ] && [ "$windows_status" -eq 1 ]; then
     echo "same: truncated input refused (exit 1)"
 else

@@ -71,7 +71,7 @@ HRESULT CClipStream::ProduceSample(IMediaSample* sample) {
         std::memcpy(data, frame_.data(), size);
     }
     // Frames follow each other at the frame time the connection agreed on.
-    REFERENCE_TIME frameTime = FrameTimeOf(MediaType);
+    REFERENCE_TIME frameTime = FrameTimeOf(CurrentMediaType());
     if (frameTime <= 0) frameTime = FrameTimeFromRate(format_.rateNumerator, format_.rateDenominator);
     REFERENCE_TIME start = nextFrame_ * frameTime;
     REFERENCE_TIME stop = start + frameTime;

@@ -30,7 +30,7 @@ HRESULT CFrameSinkPin::TakeSample(IMediaSample* sample) {
     if (!formatSet_) {
         REFERENCE_TIME frameTime = 0;
         DWORD interlaceFlags = 0;
-        if (!ReadVideoType(MediaType, format_, &frameTime, &interlaceFlags)) {
+        if (!ReadVideoType(CurrentMediaType(), format_, &frameTime, &interlaceFlags)) {
             outputError_ = "the connection's media type is not the clip's";
             return E_FAIL;
         }
@@ -57,7 +57,7 @@ STDMETHODIMP CFrameSinkPin::EndOfStream() {
     const HRESULT hr = CheckReceiveState();
     if (hr != S_OK) return hr;
     ended_ = true;
-    static_cast<CFrameSink*>(OwnerFilter())->NotifyEvent(EC_COMPLETE, S_OK, 0);
+    Filter()->NotifyEvent(EC_COMPLETE, S_OK, 0);
     return S_OK;
 }
 
