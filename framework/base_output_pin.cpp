@@ -4,6 +4,12 @@ CBaseOutputPin::CBaseOutputPin(const wchar_t* objectName, CBaseFilter* filter, C
                                LPCWSTR pinName)
     : CBasePin(objectName, filter, pinLock, result, pinName, PINDIR_OUTPUT) {}
 
+CBaseOutputPin::~CBaseOutputPin() {
+    // Only a pin destroyed without a disconnect still holds these.
+    if (allocator_ != nullptr) allocator_->Release();
+    ReleaseInputPin();
+}
+
 HRESULT CBaseOutputPin::Activate() {
     if (allocator_ == nullptr) return VFW_E_NO_ALLOCATOR;
     return allocator_->Commit();

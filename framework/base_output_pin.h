@@ -11,6 +11,7 @@ class CBaseOutputPin : public CBasePin {
 public:
     // The lock is the owning filter's filter lock; the result slot is not written.
     CBaseOutputPin(const wchar_t* objectName, CBaseFilter* filter, CLock* pinLock, HRESULT* result, LPCWSTR pinName);
+    ~CBaseOutputPin() override;
 
     // Commits the allocator; VFW_E_NO_ALLOCATOR without one.
     HRESULT Activate() override;
