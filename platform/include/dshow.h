@@ -229,6 +229,18 @@ struct IFilterGraph2 : public IGraphBuilder {
     virtual HRESULT STDMETHODCALLTYPE RenderEx(IPin* output, DWORD flags, DWORD* context) = 0;
 };
 
+struct IMediaControl : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE Run() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Pause() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Stop() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetState(LONG msTimeout, OAFilterState* state) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RenderFile(BSTR fileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddSourceFilter(BSTR fileName, IDispatch** filter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch** collection) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch** collection) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StopWhenReady() = 0;
+};
+
 struct IMediaEventSink : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Notify(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
 };
@@ -464,6 +476,7 @@ struct IFilterMapper2 : public IUnknown {
 #define VFW_S_DUPLICATE_NAME ((HRESULT)0x0004022D)
 #define VFW_S_STATE_INTERMEDIATE ((HRESULT)0x00040237)
 #define VFW_S_CANT_CUE ((HRESULT)0x00040268)
+#define VFW_S_NO_STOP_TIME ((HRESULT)0x00040270)
 #define VFW_E_INVALIDMEDIATYPE ((HRESULT)0x80040200)
 #define VFW_E_INVALIDSUBTYPE ((HRESULT)0x80040201)
 #define VFW_E_NEED_OWNER ((HRESULT)0x80040202)
@@ -524,6 +537,7 @@ PLATFORM_GUID(IID_IMediaEventSink, 0x56a868a2, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00,
 PLATFORM_GUID(IID_IFilterMapper, 0x56a868a3, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70);
 PLATFORM_GUID(IID_IQualityControl, 0x56a868a5, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70);
 PLATFORM_GUID(IID_IGraphBuilder, 0x56a868a9, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70);
+PLATFORM_GUID(IID_IMediaControl, 0x56a868b1, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70);
 PLATFORM_GUID(IID_IMediaPosition, 0x56a868b2, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70);
 PLATFORM_GUID(IID_IEnumMediaTypes, 0x89c31040, 0x846b, 0x11ce, 0x97, 0xd3, 0x00, 0xaa, 0x00, 0x55, 0x59, 0x5a);
 PLATFORM_GUID(IID_IMediaSeeking, 0x36b73880, 0xc2c8, 0x11cf, 0x8b, 0x46, 0x00, 0x80, 0x5f, 0x6c, 0xef, 0x60);
