@@ -3,17 +3,13 @@
 #include <dshow.h>
 
 #include "dravik/dravik.h"
+#include "dummy/dummy_source.h"
 #include "module/filter_setup.h"
 
 namespace {
 
-// The filters are not built yet: their rows answer E_NOTIMPL through the result slot.
+// The helper filter is not built yet: its row answers E_NOTIMPL through the result slot.
 CUnknown* CreateHelperFilter(IUnknown*, HRESULT* result) {
-    if (result != nullptr) *result = E_NOTIMPL;
-    return nullptr;
-}
-
-CUnknown* CreateDummySource(IUnknown*, HRESULT* result) {
     if (result != nullptr) *result = E_NOTIMPL;
     return nullptr;
 }
@@ -22,7 +18,7 @@ CUnknown* CreateDummySource(IUnknown*, HRESULT* result) {
 
 const CFactoryEntry FactoryTable[] = {
     {L"Velmora Dravik Helper", &CLSID_DravikHelper, CreateHelperFilter, nullptr, &HelperFilterSetup},
-    {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CreateDummySource, nullptr, &DummySourceSetup},
+    {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CDS::CreateInstance, nullptr, &DummySourceSetup},
 };
 
 const LONG FactoryTableCount = sizeof(FactoryTable) / sizeof(FactoryTable[0]);

@@ -1,0 +1,80 @@
+#include "framework/source_filter.h"
+
+#include <stdint.h>
+
+#include <new>
+
+#include "framework/source_stream.h"
+
+CSource::CSource(const wchar_t* objectName, IUnknown* outer, REFCLSID classId)
+    : CBaseFilter(objectName, outer, &StateLock, classId) {}
+
+CSource::~CSource() {
+    // A stream's destructor removes it from the array.
+    while (StreamCount != 0) delete Streams[StreamCount - 1];
+}
+
+int CSource::PinCount() {
+    CLockGuard guard(StateLock);
+    return StreamCount;
+}
+
+CBasePin* CSource::PinAt(int index) {
+    CLockGuard guard(StateLock);
+    if (index < 0 || index >= StreamCount) return nullptr;
+    return Streams[index];
+}
+
+STDMETHODIMP CSource::FindPin(LPCWSTR id, IPin** pin) {
+    if (pin == nullptr) return E_POINTER;
+    *pin = nullptr;
+    // Leading decimal digits; anything else reads as 0, which names no stream.
+    int number = 0;
+    for (const WCHAR* digit = id; digit != nullptr && *digit >= L'0' && *digit <= L'9' && number < 100000; ++digit) {
+        number = number * 10 + (*digit - L'0');
+    }
+    CBasePin* found = PinAt(number - 1);
+    if (found == nullptr) return VFW_E_NOT_FOUND;
+    *pin = found;
+    found->AddRef();
+    return S_OK;
+}
+
+HRESULT CSource::AddStream(CSourceStream* stream) {
+    CLockGuard guard(StateLock);
+    const uint64_t bytes = (static_cast<uint64_t>(StreamCount) + 1) * sizeof(CSourceStream*);
+    if (bytes > UINT32_MAX) return E_OUTOFMEMORY;
+    CSourceStream** grown = new (std::nothrow) CSourceStream*[StreamCount + 1];
+    if (grown == nullptr) return E_OUTOFMEMORY;
+    for (LONG i = 0; i < StreamCount; ++i) grown[i] = Streams[i];
+    grown[StreamCount] = stream;
+    delete[] Streams;
+    Streams = grown;
+    ++StreamCount;
+    return S_OK;
+}
+
+HRESULT CSource::RemoveStream(CSourceStream* stream) {
+    const int index = IndexOfStream(stream);
+    if (index < 0) return S_FALSE;
+    if (StreamCount == 1) {
+        delete[] Streams;
+        Streams = nullptr;
+    } else {
+        for (LONG i = index; i + 1 < StreamCount; ++i) Streams[i] = Streams[i + 1];
+    }
+    --StreamCount;
+    return S_OK;
+}
+
+int CSource::IndexOfStream(const CSourceStream* stream) const {
+    for (LONG i = 0; i < StreamCount; ++i) {
+        if (Streams[i] == stream) return i;
+    }
+    return -1;
+}
+
+FILTER_STATE CSource::CurrentState() {
+    CLockGuard guard(*FilterLock);
+    return FilterState;
+}

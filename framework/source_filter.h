@@ -1,0 +1,38 @@
+// A filter whose output streams produce samples on threads of their own.
+#ifndef DRAVIK_SOURCE_FILTER_H
+#define DRAVIK_SOURCE_FILTER_H
+
+#include "framework/base_filter.h"
+
+class CSourceStream;
+
+// Owns its streams; each stream adds itself on construction and takes itself
+// out on destruction.
+class CSource : public CBaseFilter {
+public:
+    CSource(const wchar_t* objectName, IUnknown* outer, REFCLSID classId);
+    ~CSource() override;
+
+    int PinCount() override;
+    CBasePin* PinAt(int index) override;
+    // The id is the decimal position of the stream, counted from 1.
+    STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
+
+    // Appends a stream; E_OUTOFMEMORY leaves the array as it was.
+    HRESULT AddStream(CSourceStream* stream);
+    // Takes a stream out; S_FALSE when it is not there.
+    HRESULT RemoveStream(CSourceStream* stream);
+    // The stream's index, or -1; read without the lock, as QueryId needs it.
+    int IndexOfStream(const CSourceStream* stream) const;
+
+    // The filter's state, read under its filter lock.
+    FILTER_STATE CurrentState();
+
+    CLock StateLock;
+
+private:
+    LONG StreamCount = 0;
+    CSourceStream** Streams = nullptr;
+};
+
+#endif
