@@ -137,28 +137,9 @@ bool FrameInsideBuffer(const VideoFrameLayout& frame, const int64_t offsets[3], 
     return true;
 }
 
-}  // namespace
-
-bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSample* sample) {
-    if (frame == nullptr || type == nullptr) return false;
-    FormatFacts facts;
-    if (!ReadFormat(*type, frame, &facts)) return false;
-    if (frame->width == 0) frame->width = facts.rowWidth;
-    if (frame->width <= 0 || facts.rowWidth < 0 || frame->bitCount < 0) return false;
-    if (frame->height == 0 || frame->height == INT32_MIN) return false;
-
-    // Set when the planes lie in the sample's own buffer, which bounds them.
-    int64_t bufferSize = -1;
-    if (sample != nullptr) {
-        if (facts.throughPlanes) {
-            if (!GetSamplePlanes(sample, facts.planeCount, frame)) return false;
-        } else if (frame->planes[0] == nullptr) {
-            if (sample->GetPointer(&frame->planes[0]) != S_OK || frame->planes[0] == nullptr) return false;
-            bufferSize = sample->GetSize();
-            if (bufferSize < 0) return false;
-        }
-    }
-
+// Strides, derived planes, orientation and steps once the planes are
+// known; bufferSize bounds the planes when it is not negative.
+bool CompleteLayout(VideoFrameLayout* frame, const FormatFacts& facts, int64_t bufferSize) {
     // Plane positions are worked out as offsets from planes[0] and checked
     // before any pointer is formed from them.
     const int64_t rows = frame->height < 0 ? -int64_t{frame->height} : frame->height;
@@ -169,8 +150,6 @@ bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSam
         case FourccP420:
         case FourccP422:
         case FourccP444:
-            // Only the companion's samples say where these planes are.
-            if (!facts.throughPlanes) return false;
             frame->sampleStep[0] = frame->sampleStep[1] = frame->sampleStep[2] = 1;
             break;
         case FourccNv12:
@@ -234,4 +213,47 @@ bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSam
         }
     }
     return true;
+}
+
+// Gives back planes 0 to count - 1 of a sample they were obtained from.
+void ReleaseSamplePlanes(IMediaSample* sample, DWORD count) {
+    ISamplePlanes* access = nullptr;
+    if (FAILED(sample->QueryInterface(IID_ISamplePlanes, reinterpret_cast<void**>(&access))) || access == nullptr) {
+        return;
+    }
+    for (LONG index = 0; index < static_cast<LONG>(count); ++index) static_cast<void>(access->ReleasePlane(0, index));
+    access->Release();
+}
+
+}  // namespace
+
+bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSample* sample) {
+    if (frame == nullptr || type == nullptr) return false;
+    FormatFacts facts;
+    if (!ReadFormat(*type, frame, &facts)) return false;
+    if (frame->width == 0) frame->width = facts.rowWidth;
+    if (frame->width <= 0 || facts.rowWidth < 0 || frame->bitCount < 0) return false;
+    if (frame->height == 0 || frame->height == INT32_MIN) return false;
+    // Only the companion's samples say where the planes of these lie.
+    const bool companionFormat =
+        frame->fourcc == FourccP420 || frame->fourcc == FourccP422 || frame->fourcc == FourccP444;
+    if (companionFormat && !facts.throughPlanes) return false;
+
+    // Set when the planes lie in the sample's own buffer, which bounds them.
+    int64_t bufferSize = -1;
+    bool planesObtained = false;
+    if (sample != nullptr) {
+        if (facts.throughPlanes) {
+            if (!GetSamplePlanes(sample, facts.planeCount, frame)) return false;
+            planesObtained = true;
+        } else if (frame->planes[0] == nullptr) {
+            if (sample->GetPointer(&frame->planes[0]) != S_OK || frame->planes[0] == nullptr) return false;
+            bufferSize = sample->GetSize();
+            if (bufferSize < 0) return false;
+        }
+    }
+    if (CompleteLayout(frame, facts, bufferSize)) return true;
+    // A refused frame keeps none of the companion's planes.
+    if (planesObtained) ReleaseSamplePlanes(sample, facts.planeCount);
+    return false;
 }

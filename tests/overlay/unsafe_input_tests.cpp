@@ -266,4 +266,17 @@ TEST(UnsafePlanes, CompanionPlanesAreCheckedOnlyForTheirCount) {
     EXPECT_EQ(1u, sample.RefCount());
 }
 
+// A companion stride that makes the derived chroma offsets leave 32 bits.
+TEST(UnsafePlanes, RefusedCompanionFrameGivesItsPlanesBack) {
+    std::vector<BYTE> plane(64);
+    CTestPlanarSample sample;
+    sample.SetPlane(0, plane.data(), INT32_MAX);
+    TestMediaType type = PlanarVideoType(64, 32, 12, FourccNv12, 1);
+    VideoFrameLayout frame{};
+    EXPECT_FALSE(DescribeFrame(&frame, type.Get(), &sample));
+    EXPECT_EQ(1, sample.PlanesHandedOut());
+    EXPECT_EQ((std::vector<LONG>{0}), sample.ReleasedPlanes());
+    EXPECT_EQ(1u, sample.RefCount());
+}
+
 }  // namespace
