@@ -35,25 +35,36 @@ public:
     // Registration description for IAMovieSetup; null: the module registers its filters itself.
     virtual const FilterSetup* SetupData();
 
-    // IPersist
+    // IPersist: the class ID given at construction.
     STDMETHODIMP GetClassID(CLSID* classId) override;
 
     // IMediaFilter
+    // Deactivates every connected pin, reports the first failure, and is stopped in any case.
     STDMETHODIMP Stop() override;
+    // From Stopped activates every connected pin; the first failure leaves the filter Stopped.
     STDMETHODIMP Pause() override;
+    // Pauses first when stopped, then starts every connected pin from the given start time.
     STDMETHODIMP Run(REFERENCE_TIME start) override;
+    // The current state, never intermediate; the time-out is not used.
     STDMETHODIMP GetState(DWORD milliseconds, FILTER_STATE* state) override;
+    // Holds one reference on the new clock (or none for null).
     STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
+    // The held clock with a reference added, or null.
     STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
 
     // IBaseFilter; FindPin is the derived filter's.
+    // A CEnumPins over PinCount and PinAt.
     STDMETHODIMP EnumPins(IEnumPins** pins) override;
+    // The name cut to 127 characters and the graph with a reference added.
     STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
+    // Keeps the graph and its event sink uncounted and a copy of the name; null leaves the graph.
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+    // E_NOTIMPL: no vendor text.
     STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
 
-    // IAMovieSetup
+    // IAMovieSetup: S_FALSE without SetupData, E_NOTIMPL with it.
     STDMETHODIMP Register() override;
+    // IAMovieSetup: S_FALSE without SetupData, E_NOTIMPL with it.
     STDMETHODIMP Unregister() override;
 
     // Passes an event to the graph's sink; E_NOTIMPL outside a graph with one.

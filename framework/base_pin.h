@@ -52,20 +52,33 @@ public:
     virtual HRESULT MediaTypeAt(int position, COwnedMediaType* type);
 
     // IPin; QueryId, EndOfStream, BeginFlush and EndFlush are the derived pins'.
+    // Agrees a type with the receiving pin under the pin lock; a null or partial type walks the lists.
     STDMETHODIMP Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) override;
+    // Accepts a connection with the connector's complete type under the pin lock.
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
+    // Breaks the connection while stopped; S_FALSE when there is none.
     STDMETHODIMP Disconnect() override;
+    // The peer with a reference added; VFW_E_NOT_CONNECTED and null without one.
     STDMETHODIMP ConnectedTo(IPin** pin) override;
+    // A deep copy of the agreed type; the empty type and VFW_E_NOT_CONNECTED when unconnected.
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
+    // Filter with a reference added, the name cut to 127 characters, the direction.
     STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
+    // The direction fixed at construction.
     STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
+    // CheckPinType, with every failure turned into S_FALSE.
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* type) override;
+    // A CEnumMediaTypes over MediaTypeAt.
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
+    // E_NOTIMPL: no pin states its internal connections.
     STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
+    // Stores the segment; nothing is passed on at this level.
     STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     // IQualityControl
+    // E_NOTIMPL at this level.
     STDMETHODIMP Notify(IBaseFilter* sender, Quality quality) override;
+    // Stores the sink without counting it.
     STDMETHODIMP SetSink(IQualityControl* sink) override;
 
     bool IsConnected() const { return connected_ != nullptr; }
