@@ -26,6 +26,7 @@ public:
     BOOL StartThread();
     // Waits for the worker to end and lets its handle go.
     void JoinThread();
+    // Whether a thread handle is held, running or ended.
     BOOL ThreadExists() const { return threadHandle_.load() != nullptr; }
 
     // Controller side: posts the command and blocks for the reply; E_FAIL without a thread.
