@@ -1,0 +1,23 @@
+#include "tests/wine/e2e/check_text.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+std::string Text(const char* format, ...) {
+    char buffer[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, arguments);
+    va_end(arguments);
+    return buffer;
+}
+
+void ReportSkip(const char* format, ...) {
+    std::fputs("SKIP: ", stdout);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+}

@@ -1,0 +1,125 @@
+// The module in the platform's own graph manager, next to its stock filters:
+// uncompressed AVI clips of every video format played through File Source
+// (Async.) -> AVI Splitter -> helper -> Sample Grabber -> Null Renderer (audio
+// through a second helper), the dummy source probing the grabber, and the
+// module unloading once everything is released. Checks that need a filter the
+// module does not create (yet) print SKIP and count neither way.
+#include "tests/wine/check_report.h"
+#include "tests/wine/e2e/check_text.h"
+#include "tests/wine/e2e/dravik_filters.h"
+#include "tests/wine/e2e/dummy_probe_checks.h"
+#include "tests/wine/e2e/logo_reference.h"
+#include "tests/wine/e2e/playback_checks.h"
+
+#include <strsafe.h>
+
+#include <cstring>
+
+namespace {
+
+// The reference blend reproduces the worked examples of the formulas, so the
+// frame comparisons rest on a reference that is itself right.
+void CheckReferenceBlend(CCheckReport& report) {
+    struct Example {
+        const char* what;
+        YuvGroup before;
+        YuvGroup after;
+    };
+    const Example examples[] = {
+        {"black 4:2:2 pair under alpha 127", {2, {16, 16}, 128, 128, {127, 127}}, {2, {124, 124}, 128, 127, {127, 127}}},
+        {"white 4:2:2 pair under alpha 127", {2, {235, 235}, 128, 128, {127, 127}}, {2, {234, 234}, 128, 127, {127, 127}}},
+        {"4:2:2 pair of luma 126 under alphas 0 and 1", {2, {126, 126}, 128, 128, {0, 1}}, {2, {125, 126}, 128, 127, {0, 1}}},
+        {"4:2:2 pair under alphas 0 and 0", {2, {126, 126}, 128, 128, {0, 0}}, {2, {126, 126}, 128, 128, {0, 0}}},
+        {"black 4:2:0 group under alpha 127", {4, {16, 16, 16, 16}, 128, 128, {127, 127, 127, 127}},
+         {4, {124, 124, 124, 124}, 128, 127, {127, 127, 127, 127}}},
+        {"coloured 4:2:0 group, top row under alpha 127", {4, {81, 81, 81, 81}, 90, 240, {127, 127, 0, 0}},
+         {4, {157, 157, 80, 80}, 99, 212, {127, 127, 0, 0}}},
+    };
+    for (const Example& example : examples) {
+        const YuvGroup got = BlendYuvGroup(example.before);
+        bool same = got.u == example.after.u && got.v == example.after.v;
+        for (int k = 0; k < got.count; ++k) same = same && got.luma[k] == example.after.luma[k];
+        report.Check(same, Text("reference blend: %s", example.what).c_str());
+    }
+    report.Check(BlendRgbByte(0, 127) == 126 && BlendRgbByte(255, 127) == 255 && BlendRgbByte(77, 0) == 77,
+                 "reference blend: RGB bytes 0 and 255 under alpha 127, any byte under alpha 0");
+}
+
+// The file a format's clip is written to, in the temporary folder.
+bool ClipPath(const TestVideoFormat& format, WCHAR (&path)[MAX_PATH]) {
+    WCHAR folder[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) return false;
+    WCHAR name[16] = {};
+    for (size_t i = 0; format.name[i] && i + 1 < 16; ++i) name[i] = static_cast<WCHAR>(format.name[i]);
+    return SUCCEEDED(StringCchPrintfW(path, MAX_PATH, L"%lsdravik_e2e_%ls.avi", folder, name));
+}
+
+// Formats this runtime's AVI Splitter is known not to deliver.
+bool SplitterMayNotDeliver(const TestVideoFormat& format) { return std::strcmp(format.name, "NV12") == 0; }
+
+// Another subtype of the tested ones, for the restriction check.
+const GUID& OtherSubtype(const TestVideoFormat& format) {
+    const auto& formats = TestVideoFormats();
+    return IsEqualGUID(formats[0].subtype, format.subtype) ? formats[1].subtype : formats[0].subtype;
+}
+
+void CheckFormat(CCheckReport& report, const TestVideoFormat& format, const CLogoReference& logo, HRESULT helperCreation) {
+    WCHAR path[MAX_PATH];
+    if (!report.Check(ClipPath(format, path), Text("%s: clip path in the temporary folder", format.name).c_str())) return;
+    const AviContent clip = MakeTestClip(format);
+    if (!report.CheckResult(WriteAviFile(path, clip), S_OK, Text("%s: clip written", format.name).c_str())) return;
+    const FormatClip played = {&format, path, &clip};
+
+    if (CheckStockPlayback(report, played, SplitterMayNotDeliver(format))) {
+        if (SUCCEEDED(helperCreation)) {
+            CheckHelperPlayback(report, played, logo, true);
+            CheckHelperPlayback(report, played, logo, false);
+            CheckSubtypeRestriction(report, played, OtherSubtype(format));
+        } else {
+            ReportSkip("%s helper playback, overlay on and off, subtype restriction: CoCreateInstance(CLSID_DravikHelper) "
+                       "answers 0x%08lx", format.name, static_cast<unsigned long>(helperCreation));
+        }
+    }
+    report.Check(DeleteFileW(path) != FALSE, Text("%s: clip removed", format.name).c_str());
+}
+
+// After every reference is released, COM unloads the module.
+void CheckModuleUnload(CCheckReport& report, HRESULT helperCreation) {
+    if (FAILED(helperCreation)) {
+        ReportSkip("Dravik.dll unload: the module's filters could not be created (0x%08lx)",
+                   static_cast<unsigned long>(helperCreation));
+        return;
+    }
+    report.Check(IsModuleLoaded(), "Dravik.dll stays loaded until COM is asked to free unused libraries");
+    CoFreeUnusedLibraries();
+    report.Check(!IsModuleLoaded(), "after every object is released, CoFreeUnusedLibraries unloads Dravik.dll");
+}
+
+}  // namespace
+
+int main() {
+    CCheckReport report;
+    if (!report.CheckResult(CoInitialize(nullptr), S_OK, "COM is initialised")) return report.Finish();
+
+    CheckReferenceBlend(report);
+    CLogoReference logo;
+    const bool logoLoaded = report.CheckResult(logo.Load(), S_OK, "the logo picture is loaded");
+
+    HRESULT helperCreation;
+    {
+        ComPtr<IBaseFilter> helper;
+        helperCreation = CreateHelper(&helper);
+    }
+    if (FAILED(helperCreation))
+        ReportSkip("the helper filter is not available (CoCreateInstance(CLSID_DravikHelper) answers 0x%08lx): "
+                   "only the stock filters are checked", static_cast<unsigned long>(helperCreation));
+
+    if (logoLoaded)
+        for (const TestVideoFormat& format : TestVideoFormats()) CheckFormat(report, format, logo, helperCreation);
+    CheckDummySourceProbe(report);
+    CheckModuleUnload(report, helperCreation);
+
+    CoUninitialize();
+    return report.Finish();
+}

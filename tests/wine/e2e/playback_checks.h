@@ -1,0 +1,33 @@
+// The checks of playing one format's clip through the platform's graph
+// manager: with stock filters only, and with the helper filter on both streams.
+#ifndef DRAVIK_TESTS_WINE_E2E_PLAYBACK_CHECKS_H
+#define DRAVIK_TESTS_WINE_E2E_PLAYBACK_CHECKS_H
+
+#include "tests/wine/check_report.h"
+#include "tests/wine/e2e/logo_reference.h"
+#include "tests/wine/e2e/test_clip.h"
+
+struct FormatClip {
+    const TestVideoFormat* format;
+    const WCHAR* path;
+    const AviContent* clip;
+};
+
+// Stock filters only: every frame arrives byte-identical with start n x
+// AvgTimePerFrame, the run ends with EC_COMPLETE, and after a seek to the start
+// a second run delivers the same. With `mayBeUnsupported` (a format this
+// runtime's splitter is known not to deliver) a splitter that offers no usable
+// video type is reported as a SKIP instead. Returns whether the clip played.
+bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip, bool mayBeUnsupported);
+
+// Helper filters between the splitter and the grabber and on the audio path:
+// frames blended as the reference computes (overlay on) or byte-identical
+// (off), re-timed, counters right during and after the run, a second run after
+// a seek, and which allocator the helper's pins use.
+void CheckHelperPlayback(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool overlay);
+
+// A helper restricted to another subtype is refused, one restricted to the
+// clip's own subtype is connected.
+void CheckSubtypeRestriction(CCheckReport& report, const FormatClip& clip, const GUID& otherSubtype);
+
+#endif
