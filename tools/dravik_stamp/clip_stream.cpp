@@ -30,6 +30,7 @@ HRESULT CClipStream::SingleMediaType(AM_MEDIA_TYPE* type) {
     COwnedMediaType built;
     const HRESULT hr = BuildVideoType(format_, &built);
     if (FAILED(hr)) return hr;
+    ReleaseMediaTypeContents(type);
     return CopyMediaTypeRecord(type, built);
 }
 

@@ -1,5 +1,7 @@
 #include "tools/dravik_stamp/helper_module.h"
 
+#include <cstdio>
+
 #include "dravik/dravik.h"
 
 #ifdef _WIN32
@@ -62,12 +64,17 @@ HRESULT HelperModule::CreateHelperFilter(IBaseFilter** filter, std::string* erro
     if (getClassObject == nullptr) return E_FAIL;
     IClassFactory* factory = nullptr;
     HRESULT hr = getClassObject(CLSID_DravikHelper, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    char code[16];
     if (FAILED(hr)) {
-        *error = "the module gives no class factory for the helper filter";
+        std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
+        *error = std::string("the module gives no class factory for the helper filter (") + code + ")";
         return hr;
     }
     hr = factory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter));
     factory->Release();
-    if (FAILED(hr)) *error = "the helper filter cannot be created";
+    if (FAILED(hr)) {
+        std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
+        *error = std::string("the helper filter cannot be created (") + code + ")";
+    }
     return hr;
 }
