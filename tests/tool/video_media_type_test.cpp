@@ -1,5 +1,6 @@
 // The media type the clip travels in, and the YUV4MPEG2 timing fields it carries.
 #include <gtest/gtest.h>
+#include <wmcodecdsp.h>
 
 #include <dshow.h>
 #include <dvdmedia.h>

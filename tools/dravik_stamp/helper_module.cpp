@@ -1,8 +1,7 @@
 #include "tools/dravik_stamp/helper_module.h"
 
-#include <cstdio>
-
 #include "dravik/dravik.h"
+#include "tools/dravik_stamp/hresult_text.h"
 
 #ifdef _WIN32
 namespace {
@@ -64,17 +63,12 @@ HRESULT HelperModule::CreateHelperFilter(IBaseFilter** filter, std::string* erro
     if (getClassObject == nullptr) return E_FAIL;
     IClassFactory* factory = nullptr;
     HRESULT hr = getClassObject(CLSID_DravikHelper, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    char code[16];
     if (FAILED(hr)) {
-        std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
-        *error = std::string("the module gives no class factory for the helper filter (") + code + ")";
+        *error = "the module gives no class factory for the helper filter (" + HresultText(hr) + ")";
         return hr;
     }
     hr = factory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter));
     factory->Release();
-    if (FAILED(hr)) {
-        std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
-        *error = std::string("the helper filter cannot be created (") + code + ")";
-    }
+    if (FAILED(hr)) *error = "the helper filter cannot be created (" + HresultText(hr) + ")";
     return hr;
 }

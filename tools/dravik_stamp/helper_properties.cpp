@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dravik/dravik.h"
+#include "tools/dravik_stamp/hresult_text.h"
 #include "tools/dravik_stamp/video_media_type.h"
 
 namespace {
@@ -24,11 +25,7 @@ std::string ReadValue(IGeneralProperties* properties, const GUID& key) {
     VARIANT value;
     VariantInit(&value);
     const HRESULT hr = properties->GetValue(&key, &value);
-    if (FAILED(hr)) {
-        char text[32];
-        std::snprintf(text, sizeof text, "none (0x%08lx)", static_cast<unsigned long>(hr));
-        return text;
-    }
+    if (FAILED(hr)) return "none (" + HresultText(hr) + ")";
     std::string result;
     char text[64];
     switch (value.vt) {
@@ -37,7 +34,7 @@ std::string ReadValue(IGeneralProperties* properties, const GUID& key) {
             result = text;
             break;
         case VT_UI4:
-            std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(value.ulVal));
+            std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(value.ulVal));
             result = text;
             break;
         case VT_BOOL:
@@ -57,11 +54,7 @@ std::string ReadValue(IGeneralProperties* properties, const GUID& key) {
 
 HRESULT SetValue(IGeneralProperties* properties, const GUID& key, VARIANT value, const char* what, std::string* error) {
     const HRESULT hr = properties->SetValue(&key, &value);
-    if (FAILED(hr)) {
-        char text[96];
-        std::snprintf(text, sizeof text, "the helper filter refused the %s (0x%08lx)", what, static_cast<unsigned long>(hr));
-        *error = text;
-    }
+    if (FAILED(hr)) *error = std::string("the helper filter refused the ") + what + " (" + HresultText(hr) + ")";
     return hr;
 }
 

@@ -1,14 +1,10 @@
 #include "tools/dravik_stamp/stamp_graph.h"
 
-#include <cstdio>
+#include "tools/dravik_stamp/hresult_text.h"
 
 namespace {
 
-std::string Describe(const char* what, HRESULT hr) {
-    char text[128];
-    std::snprintf(text, sizeof text, "%s (0x%08lx)", what, static_cast<unsigned long>(hr));
-    return text;
-}
+std::string Describe(const char* what, HRESULT hr) { return std::string(what) + " (" + HresultText(hr) + ")"; }
 
 // The filter's first pin of the direction, with one reference, or null.
 IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION wanted) {

@@ -13,6 +13,7 @@
 #include "tools/dravik_stamp/frame_sink_filter.h"
 #include "tools/dravik_stamp/helper_module.h"
 #include "tools/dravik_stamp/helper_properties.h"
+#include "tools/dravik_stamp/hresult_text.h"
 #include "tools/dravik_stamp/stamp_graph.h"
 #include "tools/dravik_stamp/stamped_output.h"
 #include "tools/dravik_stamp/y4m_reader.h"
@@ -22,12 +23,6 @@ namespace {
 const int ColourBarFrames = 5;
 // How often the progress line is refreshed while the clip streams.
 const DWORD ProgressInterval = 250;
-
-std::string HresultText(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
-    return text;
-}
 
 // The files of one run; closes what it opened.
 struct JobFiles {
