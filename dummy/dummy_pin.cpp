@@ -1,6 +1,7 @@
 #include "dummy/dummy_pin.h"
 
 #include <dvdmedia.h>
+#include <wmcodecdsp.h>
 
 #include "framework/media_type.h"
 #include "framework/source_filter.h"

@@ -1,5 +1,7 @@
 #include "framework/media_type.h"
 
+#include <stdint.h>
+
 namespace {
 
 bool SameBlocks(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {

@@ -1,6 +1,7 @@
 #include "helper/media_type_rules.h"
 
 #include <ks.h>
+#include <wmcodecdsp.h>
 #include <ksmedia.h>
 
 #include <stdlib.h>

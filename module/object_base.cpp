@@ -8,14 +8,12 @@ CBaseObject::CBaseObject(const wchar_t*) { InterlockedIncrement(&LiveObjectCount
 CBaseObject::~CBaseObject() { InterlockedDecrement(&LiveObjectCount); }
 
 CUnknown::CUnknown(const wchar_t* debugName, IUnknown* outer)
-    : CBaseObject(debugName),
-      // The object's own non-delegating unknown has the IUnknown layout.
-      owner_(outer != nullptr ? outer : reinterpret_cast<IUnknown*>(static_cast<INonDelegatingUnknown*>(this))) {}
+    : CBaseObject(debugName), inner_(this), owner_(outer != nullptr ? outer : &inner_) {}
 
 HRESULT STDMETHODCALLTYPE CUnknown::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     if (riid == IID_IUnknown) {
-        return GetInterfacePointer(reinterpret_cast<IUnknown*>(static_cast<INonDelegatingUnknown*>(this)), object);
+        return GetInterfacePointer(static_cast<IUnknown*>(&inner_), object);
     }
     *object = nullptr;
     return E_NOINTERFACE;

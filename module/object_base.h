@@ -39,6 +39,22 @@ public:
     IUnknown* GetOwner() const { return owner_; }
 
 private:
+    // The object's own IUnknown: a real one, whose calls go to the
+    // non-delegating operations, so that no pointer is reinterpreted.
+    class CInnerUnknown : public IUnknown {
+    public:
+        explicit CInnerUnknown(CUnknown* object) : object_(object) {}
+        STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+            return object_->NonDelegatingQueryInterface(riid, object);
+        }
+        STDMETHODIMP_(ULONG) AddRef() override { return object_->NonDelegatingAddRef(); }
+        STDMETHODIMP_(ULONG) Release() override { return object_->NonDelegatingRelease(); }
+
+    private:
+        CUnknown* const object_;
+    };
+
+    CInnerUnknown inner_;
     IUnknown* const owner_;
     volatile LONG referenceCount_ = 0;
 };

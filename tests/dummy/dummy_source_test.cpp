@@ -1,6 +1,7 @@
 // The dummy source: its fourteen types, buffer sizing, pin identity, and a
 // paused source delivering buffers to a downstream filter.
 #include <gtest/gtest.h>
+#include <wmcodecdsp.h>
 
 #include <dvdmedia.h>
 

@@ -1,5 +1,6 @@
 // The helper filter's acceptance and rewriting rules on their own.
 #include <gtest/gtest.h>
+#include <wmcodecdsp.h>
 
 #include "framework/format_blocks.h"
 #include "helper/media_type_rules.h"
