@@ -41,9 +41,10 @@ HRESULT CTransInPlaceFilter::CheckTransformPair(const AM_MEDIA_TYPE*, const AM_M
 HRESULT CTransInPlaceFilter::SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* properties) {
     if (allocator == nullptr || properties == nullptr) return E_POINTER;
     ALLOCATOR_PROPERTIES request{1, 1, 0, 0};
-    if (input_ != nullptr && input_->IsConnected()) {
-        IMemAllocator* const inputAllocator = input_->Allocator();
-        if (inputAllocator == nullptr) return VFW_E_NO_ALLOCATOR;
+    // An input being reconnected has no allocator yet; its reconnection brings
+    // the shared allocator, so the output needs no more than the minimum now.
+    IMemAllocator* const inputAllocator = input_ != nullptr && input_->IsConnected() ? input_->Allocator() : nullptr;
+    if (inputAllocator != nullptr) {
         const HRESULT hr = inputAllocator->GetProperties(&request);
         if (FAILED(hr)) return hr;
     }
