@@ -4,20 +4,11 @@
 
 #include "dravik/dravik.h"
 #include "dummy/dummy_source.h"
+#include "helper/dravik_filter.h"
 #include "module/filter_setup.h"
 
-namespace {
-
-// The helper filter is not built yet: its row answers E_NOTIMPL through the result slot.
-CUnknown* CreateHelperFilter(IUnknown*, HRESULT* result) {
-    if (result != nullptr) *result = E_NOTIMPL;
-    return nullptr;
-}
-
-}  // namespace
-
 const CFactoryEntry FactoryTable[] = {
-    {L"Velmora Dravik Helper", &CLSID_DravikHelper, CreateHelperFilter, nullptr, &HelperFilterSetup},
+    {L"Velmora Dravik Helper", &CLSID_DravikHelper, CDravik::CreateInstance, nullptr, &HelperFilterSetup},
     {L"Velmora Dravik Dummy Source", &CLSID_DravikDummySource, CDS::CreateInstance, nullptr, &DummySourceSetup},
 };
 

@@ -1,0 +1,239 @@
+#include "helper/dravik_filter.h"
+
+#include <new>
+
+#include "framework/format_blocks.h"
+#include "framework/media_type.h"
+#include "helper/dravik_input_pin.h"
+#include "helper/dravik_output_pin.h"
+#include "module/com_helpers.h"
+#include "overlay/aligned_buffer.h"
+#include "overlay/frame_description.h"
+#include "overlay/logo_blend.h"
+#include "overlay/logo_image.h"
+
+namespace {
+
+const LONG kPackingBufferCount = 1;
+const LONG kPackingBufferSize = 65536;
+
+}  // namespace
+
+CUnknown* CDravik::CreateInstance(IUnknown* outer, HRESULT* result) {
+    if (result == nullptr) return nullptr;
+    CDravik* filter = new (std::nothrow) CDravik(outer, result);
+    if (filter == nullptr) *result = E_OUTOFMEMORY;
+    return filter;
+}
+
+CDravik::CDravik(IUnknown* outer, HRESULT* result)
+    : CTransInPlaceFilter(nullptr, outer, CLSID_DravikHelper, result, true) {
+    logo_.width = LogoImageWidth;
+    logo_.height = LogoImageHeight;
+    if (!BuildLogoImage(&logo_)) {
+        *result = E_FAIL;
+        return;
+    }
+    input_ = new (std::nothrow) CDravikInputPin(this, result, &ReceiveLock());
+    output_ = new (std::nothrow) CDravikOutputPin(this, result);
+}
+
+CDravik::~CDravik() {
+    // A packet still held at destruction is released with the filter.
+    heldPacket_.Clear();
+    FreeAlignedBuffer(logo_.planes[0]);
+}
+
+STDMETHODIMP CDravik::NonDelegatingQueryInterface(REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IGeneralProperties) return GetInterfacePointer(static_cast<IGeneralProperties*>(this), object);
+    return CTransInPlaceFilter::NonDelegatingQueryInterface(riid, object);
+}
+
+CDravikInputPin* CDravik::DravikInput() const { return static_cast<CDravikInputPin*>(InputPin()); }
+
+OutputTypeOverrides CDravik::CurrentOverrides() const {
+    OutputTypeOverrides overrides;
+    overrides.frameTime = frameTimeOverride_.load();
+    overrides.interlaceFlags = interlaceFlagsOverride_.load();
+    overrides.interlaceFlagsSet = interlaceOverrideSet_.load();
+    return overrides;
+}
+
+GUID CDravik::RequiredSubtype() {
+    CLockGuard guard(subtypeLock_);
+    return requiredSubtype_;
+}
+
+HRESULT CDravik::CheckInputFormat(const AM_MEDIA_TYPE* type) { return ::CheckInputFormat(*type, RequiredSubtype()); }
+
+bool CDravik::IsPackingStream() { return InputPin() != nullptr && IsPackingSubtype(InputPin()->CurrentMediaType().subtype); }
+
+bool CDravik::IsRelabelStream() {
+    return InputPin() != nullptr && InputPin()->IsConnected() && IsRelabelSubtype(InputPin()->CurrentMediaType().subtype);
+}
+
+HRESULT CDravik::RewriteOutputType(AM_MEDIA_TYPE* type) {
+    ::RewriteOutputType(type, CurrentOverrides(), IsRelabelStream());
+    return S_OK;
+}
+
+HRESULT CDravik::ProposeOutputType(int position, AM_MEDIA_TYPE* type) {
+    if (InputPin() == nullptr || !InputPin()->IsConnected()) return VFW_S_NO_MORE_ITEMS;
+    IPin* upstream = nullptr;
+    if (FAILED(InputPin()->ConnectedTo(&upstream))) return VFW_S_NO_MORE_ITEMS;
+    IEnumMediaTypes* types = nullptr;
+    const HRESULT enumerated = upstream->EnumMediaTypes(&types);
+    upstream->Release();
+    if (FAILED(enumerated) || types == nullptr) return VFW_S_NO_MORE_ITEMS;
+
+    AM_MEDIA_TYPE* candidate = nullptr;
+    HRESULT hr = types->Reset();
+    if (SUCCEEDED(hr) && position > 0) hr = types->Skip(static_cast<ULONG>(position));
+    if (hr == S_OK) {
+        ULONG fetched = 0;
+        hr = types->Next(1, &candidate, &fetched);
+        if (hr == S_OK && (fetched != 1 || candidate == nullptr)) hr = S_FALSE;
+    }
+    types->Release();
+    if (hr != S_OK) {
+        DeleteTaskMediaType(candidate);
+        return VFW_S_NO_MORE_ITEMS;
+    }
+    ReleaseMediaTypeContents(type);
+    hr = CopyMediaTypeRecord(type, *candidate);
+    DeleteTaskMediaType(candidate);
+    if (FAILED(hr)) return hr;
+    return RewriteOutputType(type);
+}
+
+HRESULT CDravik::SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) {
+    if (!IsPackingStream()) return CTransInPlaceFilter::SizeBuffers(allocator, request);
+    if (request->cBuffers < kPackingBufferCount) request->cBuffers = kPackingBufferCount;
+    if (request->cbBuffer < kPackingBufferSize) request->cbBuffer = kPackingBufferSize;
+    ALLOCATOR_PROPERTIES actual{};
+    const HRESULT hr = allocator->SetProperties(request, &actual);
+    return FAILED(hr) ? hr : S_OK;
+}
+
+HRESULT CDravik::OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) {
+    // A relabelled output type differs from the input type by design: no reconnection.
+    if (direction == PINDIR_OUTPUT && IsRelabelStream()) return S_OK;
+    return CTransInPlaceFilter::OnCompleteConnect(direction, peer);
+}
+
+HRESULT CDravik::OnStreamingStop() {
+    // A packet still held when the filter stops would otherwise keep an output buffer out.
+    heldPacket_.Clear();
+    return CTransInPlaceFilter::OnStreamingStop();
+}
+
+HRESULT CDravik::DeliverHeldPacket() {
+    IMediaSample* packet = heldPacket_.Take();
+    if (packet == nullptr) return S_OK;
+    const HRESULT hr = OutputPin()->DeliverSample(packet);
+    packet->Release();
+    return hr;
+}
+
+HRESULT CDravik::OnEndOfStream() {
+    DeliverHeldPacket();
+    return CTransInPlaceFilter::OnEndOfStream();
+}
+
+HRESULT CDravik::OnBeginFlush() {
+    const HRESULT hr = CTransInPlaceFilter::OnBeginFlush();
+    heldPacket_.Clear();
+    return hr;
+}
+
+HRESULT CDravik::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    bytesReceived_ = 0;
+    firstFrameDuration_ = 0;
+    DeliverHeldPacket();
+    return CTransInPlaceFilter::OnNewSegment(start, stop, rate);
+}
+
+HRESULT CDravik::ReceiveSample(IMediaSample* sample) {
+    bytesReceived_ += sample->GetActualDataLength();
+    if (!IsPackingStream()) return CTransInPlaceFilter::ReceiveSample(sample);
+
+    REFERENCE_TIME start = 0, stop = 0;
+    if (SUCCEEDED(sample->GetTime(&start, &stop))) {
+        const HRESULT delivered = DeliverHeldPacket();
+        if (FAILED(delivered)) return delivered;
+        // The copy handed to TransformInPlace becomes the held packet.
+        CTransInPlaceFilter::ReceiveSample(sample);
+        return S_OK;
+    }
+    IMediaSample* packet = heldPacket_.Peek();
+    if (packet == nullptr) {
+        CTransInPlaceFilter::ReceiveSample(sample);
+        return S_OK;
+    }
+    const HRESULT hr = AppendToPacket(packet, sample);
+    packet->Release();
+    return hr;
+}
+
+HRESULT CDravik::AppendToPacket(IMediaSample* packet, IMediaSample* sample) {
+    const LONG size = packet->GetSize();
+    const LONG length = sample->GetActualDataLength();
+    const LONG used = packet->GetActualDataLength();
+    BYTE* source = nullptr;
+    BYTE* target = nullptr;
+    if (FAILED(sample->GetPointer(&source)) || FAILED(packet->GetPointer(&target))) return E_FAIL;
+    if (length < 0 || used < 0) return E_FAIL;
+    if (length > size - used) {
+        // No byte is lost: the full packet goes first and the sample starts the next one.
+        const HRESULT delivered = DeliverHeldPacket();
+        if (FAILED(delivered)) return delivered;
+        CTransInPlaceFilter::ReceiveSample(sample);
+        return S_OK;
+    }
+    memcpy(target + used, source, static_cast<size_t>(length));
+    packet->SetActualDataLength(used + length);
+    return S_OK;
+}
+
+void CDravik::RetimeSample(IMediaSample* sample) {
+    REFERENCE_TIME start = 0, stop = 0;
+    if (FAILED(sample->GetTime(&start, &stop))) return;
+    REFERENCE_TIME next = 0, nextStop = 0;
+    IMediaSample* lookAhead = DravikInput()->PeekLookAhead();
+    const bool nextIsLater = lookAhead != nullptr && SUCCEEDED(lookAhead->GetTime(&next, &nextStop)) && next > start;
+    if (lookAhead != nullptr) lookAhead->Release();
+    if (nextIsLater) {
+        stop = next;
+        REFERENCE_TIME unmeasured = 0;
+        firstFrameDuration_.compare_exchange_strong(unmeasured, next - start);
+    } else {
+        const REFERENCE_TIME frameEnd = start + FrameTimeOf(InputPin()->CurrentMediaType());
+        if (frameEnd > stop) stop = frameEnd;
+    }
+    sample->SetTime(&start, &stop);
+    lastStartTime_ = start;
+}
+
+HRESULT CDravik::TransformInPlace(IMediaSample* sample) {
+    AM_MEDIA_TYPE* announced = nullptr;
+    if (sample->GetMediaType(&announced) == S_OK && announced != nullptr) {
+        InputPin()->SetPinType(announced);
+        RewriteOutputType(announced);
+        sample->SetMediaType(announced);
+        DeleteTaskMediaType(announced);
+    }
+
+    if (IsPackingStream()) {
+        heldPacket_.StoreIfEmpty(sample);
+        return E_FAIL;  // kept, not delivered now
+    }
+
+    RetimeSample(sample);
+
+    const AM_MEDIA_TYPE& type = InputPin()->CurrentMediaType();
+    if (type.majortype == MEDIATYPE_Audio || !overlay_.load()) return S_OK;
+    VideoFrameLayout frame{};
+    if (DescribeFrame(&frame, &type, sample)) DrawLogo(&frame, &logo_);
+    return S_OK;
+}

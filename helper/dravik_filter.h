@@ -1,0 +1,79 @@
+// The helper filter: an in-place transform that re-times samples, blends the
+// logo onto video, relabels and packs compressed audio, and counts what
+// passes, with its settings and counters behind IGeneralProperties.
+#ifndef DRAVIK_DRAVIK_FILTER_H
+#define DRAVIK_DRAVIK_FILTER_H
+
+#include <atomic>
+
+#include "framework/trans_in_place_filter.h"
+#include "helper/general_properties.h"
+#include "helper/media_type_rules.h"
+#include "helper/sample_slot.h"
+#include "overlay/video_frame_layout.h"
+
+class CDravikInputPin;
+
+class CDravik : public CTransInPlaceFilter, public CGeneralProperties {
+public:
+    // The factory row's create function; a null result slot creates nothing.
+    static CUnknown* CreateInstance(IUnknown* outer, HRESULT* result);
+
+    CDravik(IUnknown* outer, HRESULT* result);
+    ~CDravik() override;
+
+    DECLARE_IUNKNOWN
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    // Media-type rules.
+    HRESULT CheckInputFormat(const AM_MEDIA_TYPE* type) override;
+    HRESULT ProposeOutputType(int position, AM_MEDIA_TYPE* type) override;
+    // Rectangles, overrides and relabelling for a type going downstream.
+    HRESULT RewriteOutputType(AM_MEDIA_TYPE* type);
+    // The input is compressed audio that is packed.
+    bool IsPackingStream();
+    // The input is connected with compressed audio that is relabelled.
+    bool IsRelabelStream();
+
+    // Connection, buffers and stream events.
+    HRESULT SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
+    HRESULT OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) override;
+    HRESULT OnStreamingStop() override;
+    HRESULT OnEndOfStream() override;
+    HRESULT OnBeginFlush() override;
+    HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+    // The sample path.
+    HRESULT ReceiveSample(IMediaSample* sample) override;
+    HRESULT TransformInPlace(IMediaSample* sample) override;
+
+    // IGeneralProperties over the filter's fields.
+    STDMETHODIMP GetValueEx(const GUID* key, VARIANT* value, VARIANT* parameter) override;
+    STDMETHODIMP SetValueEx(const GUID* key, VARIANT* value, VARIANT* parameter) override;
+
+private:
+    CDravikInputPin* DravikInput() const;
+    OutputTypeOverrides CurrentOverrides() const;
+    GUID RequiredSubtype();
+    // Delivers the held packet, if any; the delivery result.
+    HRESULT DeliverHeldPacket();
+    // Appends an untimed sample to the held packet, or starts the next packet when it is full.
+    HRESULT AppendToPacket(IMediaSample* packet, IMediaSample* sample);
+    void RetimeSample(IMediaSample* sample);
+
+    // 265 x 41 RGBA, built from the module's resource at construction.
+    VideoFrameLayout logo_{};
+    std::atomic<bool> overlay_{true};
+    CLock subtypeLock_;
+    GUID requiredSubtype_ = GUID_NULL;
+    // Assembled on the streaming thread; dropped by a flush on another thread.
+    CSampleSlot heldPacket_;
+    std::atomic<LONGLONG> bytesReceived_{0};
+    std::atomic<DWORD> interlaceFlagsOverride_{0};
+    std::atomic<bool> interlaceOverrideSet_{false};
+    std::atomic<REFERENCE_TIME> frameTimeOverride_{0};
+    std::atomic<REFERENCE_TIME> firstFrameDuration_{0};
+    std::atomic<REFERENCE_TIME> lastStartTime_{0};
+};
+
+#endif
