@@ -17,4 +17,4 @@ for configuration in win64 win32; do
 done
 
 echo "== wine"
-"$root/scripts/wine-tests.sh" "$root/build/win64"
+"$root/scripts/wine-tests.sh" "$root/build/win64" "$root/build/win32"
