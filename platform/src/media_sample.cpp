@@ -190,6 +190,8 @@ STDMETHODIMP PlatformMediaSample::GetProperties(DWORD size, BYTE* properties) {
     if (size == 0) return S_OK;
     if (properties == nullptr) return E_POINTER;
     AM_SAMPLE2_PROPERTIES record;
+    // No stack bytes in the padding reach the caller.
+    memset(&record, 0, sizeof(record));
     {
         std::lock_guard<std::mutex> guard(mutex_);
         record.cbData = static_cast<DWORD>(std::min<size_t>(size, sizeof(record)));
