@@ -193,6 +193,21 @@ TEST_F(InputPinTest, NotifyAllocatorKeepsOneReferenceOnTheLatest) {
     second->Release();
 }
 
+TEST_F(InputPinTest, AnUnconnectedPinMakesOneMemoryAllocatorOfItsOwn) {
+    TestSink* sink = TestSink::Create();
+    IMemInputPin* input = sink->Pin();
+    IMemAllocator* first = nullptr;
+    IMemAllocator* second = nullptr;
+    ASSERT_EQ(S_OK, input->GetAllocator(&first));
+    ASSERT_EQ(S_OK, input->GetAllocator(&second));
+    EXPECT_NE(nullptr, first);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(E_POINTER, input->GetAllocator(nullptr));
+    second->Release();
+    first->Release();
+    sink->Release();
+}
+
 TEST_F(InputPinTest, DeactivateWithoutAllocatorKeepsFlushing) {
     TestSink* sink = TestSink::Create();
     ASSERT_EQ(S_OK, sink->Pin()->BeginFlush());

@@ -20,6 +20,18 @@ HRESULT SinglePin(IPin* pin, LPCWSTR wanted, LPCWSTR id, IPin** out) {
     return S_OK;
 }
 
+HRESULT SetStreamId(IMediaSample* sample, DWORD streamId) {
+    IMediaSample2* sample2 = nullptr;
+    HRESULT hr = sample->QueryInterface(IID_IMediaSample2, reinterpret_cast<void**>(&sample2));
+    if (FAILED(hr)) return hr;
+    AM_SAMPLE2_PROPERTIES properties{};
+    hr = sample2->GetProperties(sizeof(properties), reinterpret_cast<BYTE*>(&properties));
+    properties.dwStreamId = streamId;
+    if (SUCCEEDED(hr)) hr = sample2->SetProperties(sizeof(properties), reinterpret_cast<const BYTE*>(&properties));
+    sample2->Release();
+    return hr;
+}
+
 }  // namespace
 
 void FillVideoType(COwnedMediaType* type, LONG width) {
@@ -56,7 +68,7 @@ HRESULT TestSourcePin::MediaTypeAt(int position, COwnedMediaType* type) {
 HRESULT TestSourcePin::ChooseAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
     if (ownAllocator == nullptr) return CBaseOutputPin::ChooseAllocator(inputPin, allocator);
     *allocator = nullptr;
-    ALLOCATOR_PROPERTIES request{};
+    ALLOCATOR_PROPERTIES request{0, 0, 1, 0};
     HRESULT hr = ChooseBufferSizes(ownAllocator, &request);
     if (SUCCEEDED(hr)) hr = inputPin->NotifyAllocator(ownAllocator, readOnly);
     if (FAILED(hr)) return hr;
@@ -108,6 +120,7 @@ HRESULT TestSourcePin::Send(const SampleSpec& spec) {
     if (SUCCEEDED(hr)) hr = sample->SetPreroll(spec.preroll);
     if (SUCCEEDED(hr)) hr = sample->SetDiscontinuity(spec.discontinuity);
     if (SUCCEEDED(hr) && spec.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(spec.type));
+    if (SUCCEEDED(hr) && spec.streamId != AM_STREAM_MEDIA) hr = SetStreamId(sample, spec.streamId);
     lastSent = sample;
     if (SUCCEEDED(hr)) hr = DeliverSample(sample);
     sample->Release();

@@ -32,6 +32,8 @@ struct SampleSpec {
     bool preroll = false;
     bool discontinuity = false;
     const AM_MEDIA_TYPE* type = nullptr;
+    // Other than AM_STREAM_MEDIA: set through IMediaSample2.
+    DWORD streamId = AM_STREAM_MEDIA;
 };
 
 // What a sink saw of one sample.
