@@ -82,7 +82,8 @@ HRESULT CBaseInputPin::ReadSampleProperties(IMediaSample* sample) {
     IMediaSample2* sample2 = nullptr;
     if (SUCCEEDED(sample->QueryInterface(IID_IMediaSample2, reinterpret_cast<void**>(&sample2))) &&
         sample2 != nullptr) {
-        const HRESULT hr = sample2->GetProperties(sizeof(sampleProperties_), reinterpret_cast<BYTE*>(&sampleProperties_));
+        const HRESULT hr =
+            sample2->GetProperties(sizeof(sampleProperties_), reinterpret_cast<BYTE*>(&sampleProperties_));
         sample2->Release();
         return FAILED(hr) ? hr : S_OK;
     }

@@ -16,7 +16,9 @@ CBasePin* CTransInPlaceFilter::PinAt(int index) {
     if (input_ == nullptr || output_ == nullptr) {
         CLockGuard guard(filterLock_);
         HRESULT result = S_OK;
-        if (input_ == nullptr) input_ = new (std::nothrow) CTransInPlaceInputPin(L"in-place input", this, &result, L"Input");
+        if (input_ == nullptr) {
+            input_ = new (std::nothrow) CTransInPlaceInputPin(L"in-place input", this, &result, L"Input");
+        }
         if (input_ != nullptr && output_ == nullptr) {
             output_ = new (std::nothrow) CTransInPlaceOutputPin(L"in-place output", this, &result, L"Output");
             if (output_ == nullptr) {

@@ -19,9 +19,8 @@ STDMETHODIMP CTransformOutputPin::NonDelegatingQueryInterface(REFIID riid, void*
     if (riid == IID_IMediaPosition || riid == IID_IMediaSeeking) {
         CLockGuard guard(*lock_);
         if (PositionPassThrough == nullptr) {
-            CTransformInputPin* const input = transformFilter_->InputPin();
-            const HRESULT hr = CreateSeekingPassThrough(GetOwner(), FALSE, input != nullptr ? static_cast<IPin*>(input) : nullptr,
-                                                        &PositionPassThrough);
+            IPin* const input = transformFilter_->InputPin();
+            const HRESULT hr = CreateSeekingPassThrough(GetOwner(), FALSE, input, &PositionPassThrough);
             if (FAILED(hr)) return hr;
         }
         return PositionPassThrough->QueryInterface(riid, object);

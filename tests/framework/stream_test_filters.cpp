@@ -328,7 +328,10 @@ HRESULT TestInPlace::OnEndFlush() {
 HRESULT TestInPlace::OnQualityMessage(const Quality&) { return qualityResult; }
 
 Chain::Chain(bool modifiesData, bool withGraph2)
-    : graph(withGraph2), source(TestSource::Create()), filter(TestInPlace::Create(modifiesData)), sink(TestSink::Create()) {
+    : graph(withGraph2),
+      source(TestSource::Create()),
+      filter(TestInPlace::Create(modifiesData)),
+      sink(TestSink::Create()) {
     // The in-place pins exist from here on.
     filter->PinAt(0);
     graph.AddFilter(source->Interface(), L"source");
