@@ -59,9 +59,11 @@ protected:
     std::atomic<bool> flushing_{false};
     AM_SAMPLE2_PROPERTIES sampleProperties_{};
 
-private:
-    // Fills the sample properties through IMediaSample2, else through IMediaSample.
+    // Fills the sample properties through IMediaSample2, else through IMediaSample;
+    // for a derived pin that hands on a sample other than the one just checked.
     HRESULT ReadSampleProperties(IMediaSample* sample);
+
+private:
     // Drops the media type the last sample handed out through GetMediaType.
     void FreeReceivedType();
 
