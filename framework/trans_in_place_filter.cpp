@@ -50,7 +50,8 @@ HRESULT CTransInPlaceFilter::SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PRO
         const HRESULT hr = inputAllocator->GetProperties(&request);
         if (FAILED(hr)) return hr;
     }
-    properties->cbAlign = request.cbAlign;
+    // Allocators refuse an alignment of 0, which an unsized input allocator reports.
+    properties->cbAlign = request.cbAlign > 0 ? request.cbAlign : 1;
     properties->cBuffers = request.cBuffers > 0 ? request.cBuffers : 1;
     properties->cbBuffer = request.cbBuffer > 0 ? request.cbBuffer : 1;
     ALLOCATOR_PROPERTIES actual{};

@@ -272,8 +272,15 @@ TEST_F(InPlaceTest, SizeBuffersCopiesTheInputAllocatorAndRefusesLess) {
     ASSERT_EQ(S_OK, chain.filter->SizeBuffers(target, &properties));
     EXPECT_EQ(1, properties.cBuffers);
     EXPECT_EQ(1, properties.cbBuffer);
-    EXPECT_EQ(0, properties.cbAlign);
+    // Alignment 0 would be refused by the platform's allocator.
+    EXPECT_EQ(1, properties.cbAlign);
     EXPECT_EQ(12, properties.cbPrefix);
+    IMemAllocator* platformAllocator = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                     reinterpret_cast<void**>(&platformAllocator)));
+    properties = {};
+    EXPECT_EQ(S_OK, chain.filter->SizeBuffers(platformAllocator, &properties));
+    platformAllocator->Release();
 
     Prepare(chain, allocators, FALSE);
     chain.source->Pin()->buffers = 2;
