@@ -116,10 +116,30 @@ HRESULT CDravik::SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* req
     return FAILED(hr) ? hr : S_OK;
 }
 
-HRESULT CDravik::OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) {
+HRESULT CDravik::OnCompleteConnect(PIN_DIRECTION direction, IPin*) {
     // A relabelled output type differs from the input type by design: no reconnection.
     if (direction == PINDIR_OUTPUT && IsRelabelStream()) return S_OK;
-    return CTransInPlaceFilter::OnCompleteConnect(direction, peer);
+    if (Graph() == nullptr) return VFW_E_NOT_IN_GRAPH;
+    if (InputPin() == nullptr || OutputPin() == nullptr) return E_UNEXPECTED;
+    // The output carries the rewritten input type, which upstream may not know
+    // (completed rectangles, overrides): upstream is reconnected with its own
+    // type, downstream with the rewritten one.
+    COwnedMediaType type;
+    if (FAILED(type.Assign(InputPin()->CurrentMediaType()))) return E_OUTOFMEMORY;
+    if (direction == PINDIR_OUTPUT) {
+        return InputPin()->IsConnected() ? RequestReconnect(InputPin(), &type) : S_OK;
+    }
+    if (!OutputPin()->IsConnected()) return S_OK;
+    RewriteOutputType(&type);
+    return type != OutputPin()->CurrentMediaType() ? RequestReconnect(OutputPin(), &type) : S_OK;
+}
+
+bool CDravik::IsRewrittenInputType(const AM_MEDIA_TYPE& type) {
+    if (InputPin() == nullptr || !InputPin()->IsConnected()) return false;
+    COwnedMediaType expected;
+    if (FAILED(expected.Assign(InputPin()->CurrentMediaType()))) return false;
+    RewriteOutputType(&expected);
+    return expected == type;
 }
 
 HRESULT CDravik::OnStreamingStop() {

@@ -34,6 +34,8 @@ public:
     bool IsPackingStream();
     // The input is connected with compressed audio that is relabelled.
     bool IsRelabelStream();
+    // The type is what the connected input's type becomes downstream.
+    bool IsRewrittenInputType(const AM_MEDIA_TYPE& type);
 
     // Connection, buffers and stream events.
     HRESULT SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;

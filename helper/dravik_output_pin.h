@@ -16,6 +16,9 @@ public:
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
 
 private:
+    // A copied stream cannot change format on the fly.
+    bool IsStreamingWithCopies() const;
+
     CDravik* const dravik_;
 };
 
