@@ -20,7 +20,9 @@ STDMETHODIMP CDravikInputPin::Receive(IMediaSample* sample) {
             lookAhead_.Clear();
             return S_FALSE;
         }
-        const HRESULT hr = dravik_->ReceiveSample(previous);
+        // The properties the framework copies from must describe the sample handed on.
+        HRESULT hr = ReadSampleProperties(previous);
+        if (SUCCEEDED(hr)) hr = dravik_->ReceiveSample(previous);
         previous->Release();
         return hr;
     }
