@@ -11,7 +11,17 @@ CSourceStream::CSourceStream(const wchar_t* objectName, HRESULT* result, CSource
     if (result != nullptr) *result = added;
 }
 
-CSourceStream::~CSourceStream() { OwnerFilter->RemoveStream(this); }
+CSourceStream::~CSourceStream() {
+    // A worker still running (the filter released without a stop) is stopped
+    // here, while ThreadMain can still be called: the base only waits for it.
+    if (ThreadExists()) {
+        CBaseOutputPin::Deactivate();
+        SendCommand(WorkerStop);
+        SendCommand(WorkerExit);
+        JoinThread();
+    }
+    OwnerFilter->RemoveStream(this);
+}
 
 HRESULT CSourceStream::OnWorkerCreate() { return S_OK; }
 

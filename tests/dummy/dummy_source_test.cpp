@@ -318,4 +318,23 @@ TEST(DummySource, PausedSourceDeliversBuffersUntilStopped) {
     sink->NonDelegatingRelease();
 }
 
+TEST(DummySource, ReleasedWhileDeliveringStopsItsWorker) {
+    IBaseFilter* source = CreateDummySource();
+    ASSERT_NE(nullptr, source);
+    CountingFilter* sink = new CountingFilter;
+    sink->NonDelegatingAddRef();
+    IPin* out = OutPin(source);
+    ASSERT_EQ(S_OK, out->Connect(&sink->Pin(), nullptr));
+    out->Release();
+    ASSERT_EQ(S_OK, sink->Pause());
+    ASSERT_EQ(S_OK, source->Pause());
+    EXPECT_TRUE(WaitFor(sink->Pin().received, 1));
+    // No stop: the source's last reference goes with the sink's connection,
+    // and its destruction must still end the worker and not hang.
+    source->Release();
+    EXPECT_EQ(S_OK, sink->Stop());
+    EXPECT_EQ(S_OK, sink->Pin().Disconnect());
+    sink->NonDelegatingRelease();
+}
+
 }  // namespace
