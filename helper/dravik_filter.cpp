@@ -121,13 +121,17 @@ HRESULT CDravik::OnCompleteConnect(PIN_DIRECTION direction, IPin*) {
     if (direction == PINDIR_OUTPUT && IsRelabelStream()) return S_OK;
     if (Graph() == nullptr) return VFW_E_NOT_IN_GRAPH;
     if (InputPin() == nullptr || OutputPin() == nullptr) return E_UNEXPECTED;
-    // The output carries the rewritten input type, which upstream may not know
-    // (completed rectangles, overrides): upstream is reconnected with its own
-    // type, downstream with the rewritten one.
+    // The output carries the rewritten input type (completed rectangles,
+    // overrides). Upstream is reconnected with it where upstream accepts it,
+    // else with its own type; downstream always gets the rewritten one.
     COwnedMediaType type;
     if (FAILED(type.Assign(InputPin()->CurrentMediaType()))) return E_OUTOFMEMORY;
     if (direction == PINDIR_OUTPUT) {
-        return InputPin()->IsConnected() ? RequestReconnect(InputPin(), &type) : S_OK;
+        IPin* upstream = InputPin()->GetConnected();
+        if (upstream == nullptr) return S_OK;
+        COwnedMediaType outputType;
+        if (FAILED(outputType.Assign(OutputPin()->CurrentMediaType()))) return E_OUTOFMEMORY;
+        return RequestReconnect(InputPin(), upstream->QueryAccept(&outputType) == S_OK ? &outputType : &type);
     }
     if (!OutputPin()->IsConnected()) return S_OK;
     RewriteOutputType(&type);
