@@ -80,6 +80,14 @@ while read -r program; do
         failures=$((failures + 1))
     fi
 done <"$list"
+
+# dravik_stamp: the native and the Windows build give the same output.
+echo "== dravik_stamp: native and Windows output"
+native_stamp=${DRAVIK_NATIVE_STAMP:-$scripts/../build/native/dravik_stamp}
+if ! "$scripts/../tests/tool/same_output_on_both_targets.sh" "$native_stamp" "$win64"; then
+    echo "FAIL: dravik_stamp output differs between the native and the Windows build"
+    failures=$((failures + 1))
+fi
 "$DRAVIK_WINESERVER" -k 2>/dev/null
 
 if [ $failures -ne 0 ]; then
