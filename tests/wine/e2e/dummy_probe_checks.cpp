@@ -49,7 +49,7 @@ void DeleteTypes(std::vector<AM_MEDIA_TYPE*>& types) {
 
 // One type: build, run until samples arrive, stop. False when a stop hung and
 // the process can no longer release its graph.
-bool ProbeType(CCheckReport& report, const AM_MEDIA_TYPE& type, const std::string& label) {
+bool ProbeType(CCheckReport& report, const AM_MEDIA_TYPE& type, const std::string& label, bool throughHelper) {
     ComPtr<IGraphBuilder> graph;
     ComPtr<IMediaControl> control;
     ComPtr<IBaseFilter> source, helper, grabber, renderer;
@@ -61,11 +61,11 @@ bool ProbeType(CCheckReport& report, const AM_MEDIA_TYPE& type, const std::strin
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
     if (SUCCEEDED(hr)) hr = graph.As(&control);
     if (SUCCEEDED(hr)) hr = CreateDummySource(&source);
-    if (SUCCEEDED(hr)) hr = CreateHelper(&helper);
+    if (SUCCEEDED(hr) && throughHelper) hr = CreateHelper(&helper);
     if (SUCCEEDED(hr)) hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&grabber));
     if (SUCCEEDED(hr)) hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
     if (SUCCEEDED(hr)) hr = graph->AddFilter(source.Get(), L"Dummy source");
-    if (SUCCEEDED(hr)) hr = graph->AddFilter(helper.Get(), L"Helper");
+    if (SUCCEEDED(hr) && throughHelper) hr = graph->AddFilter(helper.Get(), L"Helper");
     if (SUCCEEDED(hr)) hr = graph->AddFilter(grabber.Get(), L"Grabber");
     if (SUCCEEDED(hr)) hr = graph->AddFilter(renderer.Get(), L"Renderer");
     if (SUCCEEDED(hr)) hr = grabber.As(&grabberSettings);
@@ -77,14 +77,16 @@ bool ProbeType(CCheckReport& report, const AM_MEDIA_TYPE& type, const std::strin
     if (SUCCEEDED(hr)) hr = FindPin(grabber.Get(), PINDIR_INPUT, nullptr, &grabberIn);
     if (SUCCEEDED(hr)) hr = FindPin(grabber.Get(), PINDIR_OUTPUT, nullptr, &grabberOut);
     if (SUCCEEDED(hr)) hr = FindPin(renderer.Get(), PINDIR_INPUT, nullptr, &rendererIn);
-    if (SUCCEEDED(hr)) hr = ConnectThrough(graph.Get(), sourceOut.Get(), helper.Get(), grabberIn.Get());
+    if (SUCCEEDED(hr))
+        hr = throughHelper ? ConnectThrough(graph.Get(), sourceOut.Get(), helper.Get(), grabberIn.Get(), &type)
+                           : graph->ConnectDirect(sourceOut.Get(), grabberIn.Get(), &type);
     if (SUCCEEDED(hr)) hr = graph->ConnectDirect(grabberOut.Get(), rendererIn.Get(), nullptr);
-    if (!report.CheckResult(hr, S_OK, Text("%s: dummy -> helper -> grabber connects", label.c_str()).c_str())) return true;
+    if (!report.CheckResult(hr, S_OK, Text("%s: connects", label.c_str()).c_str())) return true;
 
     hr = control->Run();
     report.Check(SUCCEEDED(hr), Text("%s: runs (0x%08lx)", label.c_str(), static_cast<unsigned long>(hr)).c_str());
-    report.Check(recorder->WaitForCount(kSamplesWanted, kSamplesTimeoutMs),
-                 Text("%s: samples stream to the grabber (%zu)", label.c_str(), recorder->Count()).c_str());
+    const bool streamed = recorder->WaitForCount(kSamplesWanted, kSamplesTimeoutMs);
+    report.Check(streamed, Text("%s: samples stream to the grabber (%zu)", label.c_str(), recorder->Count()).c_str());
     hr = StopGraphWithin(control.Get(), kStopTimeoutMs);
     report.CheckResult(hr, S_OK, Text("%s: stop returns within %lu ms", label.c_str(), kStopTimeoutMs).c_str());
     if (hr == HRESULT_FROM_WIN32(ERROR_TIMEOUT)) {
@@ -104,27 +106,22 @@ bool ProbeType(CCheckReport& report, const AM_MEDIA_TYPE& type, const std::strin
 
 }  // namespace
 
-void CheckDummySourceProbe(CCheckReport& report) {
+bool CheckDummySourceProbe(CCheckReport& report, bool throughHelper) {
     ComPtr<IBaseFilter> source;
     HRESULT hr = CreateDummySource(&source);
-    if (FAILED(hr)) {
-        ReportSkip("dummy source probe: CoCreateInstance(CLSID_DravikDummySource) answers 0x%08lx",
-                   static_cast<unsigned long>(hr));
-        return;
-    }
-    ComPtr<IBaseFilter> helper;
-    if (FAILED(hr = CreateHelper(&helper))) {
-        ReportSkip("dummy source probe: CoCreateInstance(CLSID_DravikHelper) answers 0x%08lx", static_cast<unsigned long>(hr));
-        return;
-    }
-    helper.Reset();
+    if (!report.CheckResult(hr, S_OK, "the dummy source is created")) return true;
     std::vector<AM_MEDIA_TYPE*> types;
     hr = OfferedTypes(source.Get(), &types);
     source.Reset();
     report.Check(SUCCEEDED(hr) && types.size() == kDummyTypeCount,
-                 Text("dummy source offers %lu types (0x%08lx, %zu)", kDummyTypeCount, static_cast<unsigned long>(hr),
+                 Text("the dummy source offers %lu types (0x%08lx, %zu)", kDummyTypeCount, static_cast<unsigned long>(hr),
                       types.size()).c_str());
-    for (size_t i = 0; i < types.size(); ++i)
-        if (!ProbeType(report, *types[i], Text("dummy type %zu (%s)", i, TypeName(*types[i]).c_str()))) break;
+    bool stopsReturned = true;
+    for (size_t i = 0; i < types.size() && stopsReturned; ++i) {
+        const std::string label = Text("dummy type %zu (%s) -> %sgrabber", i, TypeName(*types[i]).c_str(),
+                                       throughHelper ? "helper -> " : "");
+        stopsReturned = ProbeType(report, *types[i], label, throughHelper);
+    }
     DeleteTypes(types);
+    return stopsReturned;
 }

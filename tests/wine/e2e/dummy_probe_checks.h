@@ -6,8 +6,9 @@
 #include "tests/wine/check_report.h"
 
 // For each of the dummy source's types: a grabber set to accept exactly that
-// type is connected as dummy -> helper -> grabber -> Null Renderer, samples
-// arrive while it runs, the stop returns in time and no sample follows it.
-void CheckDummySourceProbe(CCheckReport& report);
+// type is connected as dummy -> helper -> grabber -> Null Renderer (without
+// `throughHelper`: dummy -> grabber), samples arrive while it runs, the stop
+// returns in time and no sample follows it. False when a stop hung.
+bool CheckDummySourceProbe(CCheckReport& report, bool throughHelper);
 
 #endif

@@ -57,7 +57,8 @@ HRESULT FindPin(IBaseFilter* filter, PIN_DIRECTION direction, const GUID* majorT
     return VFW_E_NOT_FOUND;
 }
 
-HRESULT ConnectThrough(IGraphBuilder* graph, IPin* upstream, IBaseFilter* middle, IPin* downstream) {
+HRESULT ConnectThrough(IGraphBuilder* graph, IPin* upstream, IBaseFilter* middle, IPin* downstream,
+                       const AM_MEDIA_TYPE* type) {
     if (!graph || !upstream || !middle || !downstream) return E_POINTER;
     ComPtr<IPin> input;
     HRESULT hr = FindPin(middle, PINDIR_INPUT, nullptr, &input);
@@ -65,7 +66,7 @@ HRESULT ConnectThrough(IGraphBuilder* graph, IPin* upstream, IBaseFilter* middle
     ComPtr<IPin> output;
     hr = FindPin(middle, PINDIR_OUTPUT, nullptr, &output);
     if (FAILED(hr)) return hr;
-    hr = graph->ConnectDirect(upstream, input.Get(), nullptr);
+    hr = graph->ConnectDirect(upstream, input.Get(), type);
     if (FAILED(hr)) return hr;
     return graph->ConnectDirect(output.Get(), downstream, nullptr);
 }

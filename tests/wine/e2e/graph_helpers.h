@@ -20,10 +20,11 @@ void FreeMediaTypeContents(AM_MEDIA_TYPE& type);
 // preferred media type has it. VFW_E_NOT_FOUND when there is none.
 HRESULT FindPin(IBaseFilter* filter, PIN_DIRECTION direction, const GUID* majorType, IPin** pin);
 
-// Connects `upstream` to the filter's input and the filter's output to
-// `downstream`, each directly without intermediate filters. The filter must
-// already be in the graph.
-HRESULT ConnectThrough(IGraphBuilder* graph, IPin* upstream, IBaseFilter* middle, IPin* downstream);
+// Connects `upstream` to the filter's input (with `type`, or any agreed type
+// when null) and the filter's output to `downstream`, each directly without
+// intermediate filters. The filter must already be in the graph.
+HRESULT ConnectThrough(IGraphBuilder* graph, IPin* upstream, IBaseFilter* middle, IPin* downstream,
+                       const AM_MEDIA_TYPE* type = nullptr);
 
 // Connection media type of the pin, into a record the caller frees with FreeMediaTypeContents.
 HRESULT ConnectionType(IPin* pin, AM_MEDIA_TYPE* type);

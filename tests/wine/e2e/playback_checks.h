@@ -26,6 +26,13 @@ bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip, bool mayBe
 // a seek, and which allocator the helper's pins use.
 void CheckHelperPlayback(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool overlay);
 
+// splitter -> grabber -> [helper ->] grabber: the second grabber gets the
+// very sample objects the first one saw (the filters between share one
+// allocator and copy nothing), blended as the reference computes from what the
+// first grabber saw. Without the helper this is the control that the stock
+// grabber itself passes samples in place.
+void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool throughHelper);
+
 // A helper restricted to another subtype is refused, one restricted to the
 // clip's own subtype is connected.
 void CheckSubtypeRestriction(CCheckReport& report, const FormatClip& clip, const GUID& otherSubtype);

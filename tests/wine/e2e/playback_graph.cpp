@@ -8,6 +8,20 @@ HRESULT CPlaybackGraph::AddStockFilter(const CLSID& clsid, const WCHAR* name, Co
     return graph_->AddFilter(filter.Get(), name);
 }
 
+HRESULT CPlaybackGraph::AddGrabber(const WCHAR* name, const GUID& subtype, ISampleGrabberCB* callback,
+                                   ComPtr<IBaseFilter>& filter) {
+    HRESULT hr = AddStockFilter(CLSID_SampleGrabber, name, filter);
+    if (FAILED(hr)) return hr;
+    ComPtr<ISampleGrabber> grabber;
+    if (FAILED(hr = filter.As(&grabber))) return hr;
+    AM_MEDIA_TYPE accepted = {};
+    accepted.majortype = MEDIATYPE_Video;
+    accepted.subtype = subtype;
+    if (FAILED(hr = grabber->SetMediaType(&accepted))) return hr;
+    if (FAILED(hr = grabber->SetBufferSamples(FALSE))) return hr;
+    return grabber->SetCallback(callback, 0);
+}
+
 const char* BuildStepName(BuildStep step) {
     switch (step) {
         case BuildStep::None: return "none";
@@ -51,23 +65,23 @@ HRESULT CPlaybackGraph::Build(const PlaybackSetup& setup, BuildStep* failedStep)
     if (FAILED(hr = FindPin(splitter_.Get(), PINDIR_OUTPUT, &MEDIATYPE_Audio, &splitterAudio_))) return hr;
 
     step = BuildStep::SetUpGrabber;
-    if (FAILED(hr = AddStockFilter(CLSID_SampleGrabber, L"Grabber", grabber_))) return hr;
-    ComPtr<ISampleGrabber> grabber;
-    if (FAILED(hr = grabber_.As(&grabber))) return hr;
-    AM_MEDIA_TYPE accepted = {};
-    accepted.majortype = MEDIATYPE_Video;
-    accepted.subtype = setup.videoSubtype;
-    if (FAILED(hr = grabber->SetMediaType(&accepted))) return hr;
-    if (FAILED(hr = grabber->SetBufferSamples(FALSE))) return hr;
-    if (FAILED(hr = grabber->SetCallback(setup.recorder, 0))) return hr;
+    if (FAILED(hr = AddGrabber(L"Grabber", setup.videoSubtype, setup.recorder, grabber_))) return hr;
     if (FAILED(hr = FindPin(grabber_.Get(), PINDIR_INPUT, nullptr, &grabberInput_))) return hr;
 
     step = BuildStep::ConnectVideo;
+    ComPtr<IPin> videoUpstream = splitterVideo_;
+    if (setup.upstreamRecorder) {
+        if (FAILED(hr = AddGrabber(L"Upstream grabber", setup.videoSubtype, setup.upstreamRecorder, upstreamGrabber_))) return hr;
+        ComPtr<IPin> upstreamIn;
+        if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_INPUT, nullptr, &upstreamIn))) return hr;
+        if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_OUTPUT, nullptr, videoUpstream.ReleaseAndGetAddressOf()))) return hr;
+        if (FAILED(hr = graph_->ConnectDirect(splitterVideo_.Get(), upstreamIn.Get(), nullptr))) return hr;
+    }
     if (setup.videoInsert) {
         if (FAILED(hr = graph_->AddFilter(setup.videoInsert, L"Video insert"))) return hr;
-        hr = ConnectThrough(graph_.Get(), splitterVideo_.Get(), setup.videoInsert, grabberInput_.Get());
+        hr = ConnectThrough(graph_.Get(), videoUpstream.Get(), setup.videoInsert, grabberInput_.Get());
     } else {
-        hr = graph_->ConnectDirect(splitterVideo_.Get(), grabberInput_.Get(), nullptr);
+        hr = graph_->ConnectDirect(videoUpstream.Get(), grabberInput_.Get(), nullptr);
     }
     if (FAILED(hr)) return hr;
 
@@ -142,6 +156,7 @@ void CPlaybackGraph::Release() {
         for (IUnknown* held : {static_cast<IUnknown*>(splitterVideo_.Detach()), static_cast<IUnknown*>(splitterAudio_.Detach()),
                                static_cast<IUnknown*>(grabberInput_.Detach()), static_cast<IUnknown*>(source_.Detach()),
                                static_cast<IUnknown*>(splitter_.Detach()), static_cast<IUnknown*>(grabber_.Detach()),
+                               static_cast<IUnknown*>(upstreamGrabber_.Detach()),
                                static_cast<IUnknown*>(videoRenderer_.Detach()), static_cast<IUnknown*>(audioRenderer_.Detach()),
                                static_cast<IUnknown*>(events_.Detach()), static_cast<IUnknown*>(control_.Detach()),
                                static_cast<IUnknown*>(graph_.Detach())})
@@ -155,6 +170,7 @@ void CPlaybackGraph::Release() {
     source_.Reset();
     splitter_.Reset();
     grabber_.Reset();
+    upstreamGrabber_.Reset();
     videoRenderer_.Reset();
     audioRenderer_.Reset();
     events_.Reset();

@@ -1,6 +1,6 @@
 // The graph the end-to-end test plays an AVI file through, in the platform's
 // graph manager with its stock filters:
-//   File Source (Async.) -> AVI Splitter -video-> [insert] -> Sample Grabber -> Null Renderer
+//   File Source (Async.) -> AVI Splitter -video-> [grabber] -> [insert] -> Sample Grabber -> Null Renderer
 //                                        -audio-> [insert] -> Null Renderer
 #ifndef DRAVIK_TESTS_WINE_E2E_PLAYBACK_GRAPH_H
 #define DRAVIK_TESTS_WINE_E2E_PLAYBACK_GRAPH_H
@@ -14,6 +14,7 @@ struct PlaybackSetup {
     GUID videoSubtype;            // what the grabber is set to accept
     ISampleGrabberCB* recorder;   // called with every video sample
     IBaseFilter* videoInsert;     // null: the splitter's video pin goes straight to the grabber
+    ISampleGrabberCB* upstreamRecorder;  // not null: a second grabber between the splitter and the insert
     IBaseFilter* audioInsert;     // null: the audio pin goes straight to its renderer
 };
 
@@ -47,11 +48,12 @@ public:
 
 private:
     HRESULT AddStockFilter(const CLSID& clsid, const WCHAR* name, ComPtr<IBaseFilter>& filter);
+    HRESULT AddGrabber(const WCHAR* name, const GUID& subtype, ISampleGrabberCB* callback, ComPtr<IBaseFilter>& filter);
 
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IMediaControl> control_;
     ComPtr<IMediaEvent> events_;
-    ComPtr<IBaseFilter> source_, splitter_, grabber_, videoRenderer_, audioRenderer_;
+    ComPtr<IBaseFilter> source_, splitter_, grabber_, upstreamGrabber_, videoRenderer_, audioRenderer_;
     ComPtr<IPin> splitterVideo_, splitterAudio_, grabberInput_;
     bool stopHung_ = false;
 };

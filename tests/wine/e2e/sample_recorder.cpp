@@ -34,6 +34,7 @@ HRESULT STDMETHODCALLTYPE CSampleRecorder::SampleCB(double, IMediaSample* sample
     LONG length = sample->GetActualDataLength();
     if (length < 0 || length > sample->GetSize()) return E_UNEXPECTED;
     record.length = length;
+    record.identity = sample;
     if (keepData_) record.bytes.assign(data, data + length);
     record.timeResult = sample->GetTime(&record.start, &record.stop);
     AM_MEDIA_TYPE* type = nullptr;
