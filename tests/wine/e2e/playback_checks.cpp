@@ -262,7 +262,10 @@ void CheckSubtypeRestriction(CCheckReport& report, const FormatClip& clip, const
 }
 
 void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool throughHelper) {
-    const std::string label = Text("%s samples %s", clip.format->name, throughHelper ? "through the helper" : "between two grabbers");
+    // The upstream grabber also stands for an upstream filter that does not pass the
+    // helper's allocator requirements on: this runtime's grabber leaves the
+    // splitter's allocator as the splitter sized it.
+    const std::string label = Text("%s samples grabber -> %sgrabber", clip.format->name, throughHelper ? "helper -> " : "");
     ComPtr<IBaseFilter> helper;
     if (throughHelper && !report.CheckResult(CreateHelper(&helper), S_OK, Text("%s: helper created", label.c_str()).c_str()))
         return;
