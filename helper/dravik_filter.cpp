@@ -180,7 +180,11 @@ HRESULT CDravik::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double 
 
 HRESULT CDravik::ReceiveSample(IMediaSample* sample) {
     bytesReceived_ += sample->GetActualDataLength();
-    if (!IsPackingStream()) return CTransInPlaceFilter::ReceiveSample(sample);
+    if (!IsPackingStream()) {
+        const HRESULT hr = CTransInPlaceFilter::ReceiveSample(sample);
+        // A sample announcing a packed type became the held packet: kept, not failed.
+        return IsPackingStream() ? S_OK : hr;
+    }
 
     REFERENCE_TIME start = 0, stop = 0;
     if (SUCCEEDED(sample->GetTime(&start, &stop))) {

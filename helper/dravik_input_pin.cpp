@@ -8,7 +8,17 @@ CDravikInputPin::CDravikInputPin(CDravik* filter, HRESULT* result, CLock* receiv
 
 STDMETHODIMP CDravikInputPin::Receive(IMediaSample* sample) {
     CLockGuard guard(*receiveLock_);
-    if (dravik_->IsPackingStream()) return CTransInPlaceInputPin::Receive(sample);
+    if (dravik_->IsPackingStream()) {
+        // The sample behind the one that switched the stream to packing goes first, in order.
+        IMediaSample* previous = lookAhead_.Take();
+        if (previous != nullptr) {
+            HRESULT hr = ReadSampleProperties(previous);
+            if (SUCCEEDED(hr)) hr = dravik_->ReceiveSample(previous);
+            previous->Release();
+            if (FAILED(hr)) return hr;
+        }
+        return CTransInPlaceInputPin::Receive(sample);
+    }
     if (sample == nullptr) return E_POINTER;
     // A sample arriving during a flush is dropped, never kept for after it.
     if (IsFlushing()) return S_FALSE;
