@@ -5,6 +5,8 @@
 
 #include <dshow.h>
 
+#include <atomic>
+
 #include "framework/lock.h"
 #include "module/object_base.h"
 
@@ -77,7 +79,8 @@ protected:
     // The graph the filter belongs to; not reference counted.
     IFilterGraph* Graph() const { return graph_; }
 
-    FILTER_STATE FilterState = State_Stopped;
+    // Written under the filter lock, read by streaming threads without it.
+    std::atomic<FILTER_STATE> FilterState{State_Stopped};
     REFERENCE_TIME StartTime = 0;
     CLock* const FilterLock;
 

@@ -5,6 +5,8 @@
 
 #include <dshow.h>
 
+#include <atomic>
+
 #include "framework/lock.h"
 #include "framework/media_type.h"
 #include "module/object_base.h"
@@ -105,7 +107,7 @@ protected:
     IPin* connected_ = nullptr;
     const PIN_DIRECTION direction_;
     CLock* const lock_;
-    bool runtimeError_ = false;
+    std::atomic<bool> runtimeError_{false};
     CBaseFilter* const filter_;
     IQualityControl* qualitySink_ = nullptr;
     const int typeVersion_ = 1;

@@ -2,6 +2,8 @@
 // graph, YUV4MPEG2 out, checked against an independent computation of the blend.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -14,7 +16,10 @@
 
 namespace {
 
-std::string Path(const char* name) { return testing::TempDir() + "dravik_stamp_" + name; }
+// Per process: ctest runs the tests of this file side by side.
+std::string Path(const char* name) {
+    return testing::TempDir() + "dravik_stamp_" + std::to_string(getpid()) + "_" + name;
+}
 
 std::string ReadFile(const std::string& path) {
     std::string bytes;

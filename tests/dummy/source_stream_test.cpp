@@ -1,0 +1,210 @@
+// The source stream's worker: its commands, the delivery loop's three endings
+// (end of stream, failure, refusing downstream) and stop while delivering.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "framework/base_input_pin.h"
+#include "framework/source_filter.h"
+#include "framework/source_stream.h"
+#include "module/com_helpers.h"
+#include "platform_graph.h"
+
+namespace {
+
+const GUID kTestClsid = {0x1a2b3c4d, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+// Produces `endAfter` samples, then answers `ending` (S_FALSE or a failure).
+class ScriptedStream : public CSourceStream {
+public:
+    ScriptedStream(HRESULT* result, CSource* owner) : CSourceStream(nullptr, result, owner, L"Scripted") {}
+    ~ScriptedStream() override = default;
+
+    HRESULT SingleMediaType(AM_MEDIA_TYPE* type) override {
+        COwnedMediaType* record = static_cast<COwnedMediaType*>(type);
+        record->SetMajorType(MEDIATYPE_Stream);
+        record->SetSubtype(GUID_NULL);
+        record->SetFormatType(FORMAT_None);
+        return S_OK;
+    }
+    HRESULT ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override {
+        request->cBuffers = 2;
+        request->cbBuffer = 64;
+        ALLOCATOR_PROPERTIES actual{};
+        return allocator->SetProperties(request, &actual);
+    }
+    HRESULT ProduceSample(IMediaSample*) override {
+        const int call = ++produced;
+        if (endAfter >= 0 && call > endAfter) return ending;
+        return S_OK;
+    }
+
+    std::atomic<int> produced{0};
+    int endAfter = -1;
+    HRESULT ending = S_FALSE;
+};
+
+class ScriptedSource : public CSource {
+public:
+    ScriptedSource() : CSource(L"scripted", nullptr, kTestClsid) { stream = new ScriptedStream(&result, this); }
+    HRESULT result = S_OK;
+    ScriptedStream* stream;
+};
+
+class SinkPin : public CBaseInputPin {
+public:
+    SinkPin(CBaseFilter* filter, CLock* lock, HRESULT* result) : CBaseInputPin(L"sink", filter, lock, result, L"In") {}
+    HRESULT CheckPinType(const AM_MEDIA_TYPE*) override { return S_OK; }
+    STDMETHODIMP QueryId(LPWSTR* id) override { return CopyStringToTaskMemory(L"In", id); }
+    STDMETHODIMP Receive(IMediaSample* sample) override {
+        const HRESULT hr = CBaseInputPin::Receive(sample);
+        if (hr != S_OK) return hr;
+        const int count = ++received;
+        return (refuseAt > 0 && count >= refuseAt) ? S_FALSE : S_OK;
+    }
+    STDMETHODIMP EndOfStream() override {
+        ++endOfStreams;
+        return S_OK;
+    }
+    STDMETHODIMP BeginFlush() override { return S_OK; }
+    STDMETHODIMP EndFlush() override { return S_OK; }
+
+    std::atomic<int> received{0};
+    std::atomic<int> endOfStreams{0};
+    int refuseAt = 0;
+};
+
+class SinkFilter : public CBaseFilter {
+public:
+    SinkFilter() : CBaseFilter(L"sink", nullptr, &lock_, GUID_NULL), pin(this, &lock_, &result_) {}
+    int PinCount() override { return 1; }
+    CBasePin* PinAt(int index) override { return index == 0 ? &pin : nullptr; }
+    STDMETHODIMP FindPin(LPCWSTR, IPin** found) override {
+        *found = nullptr;
+        return VFW_E_NOT_FOUND;
+    }
+
+private:
+    CLock lock_;
+    HRESULT result_ = S_OK;
+
+public:
+    SinkPin pin;
+};
+
+bool WaitUntil(const std::atomic<int>& value, int atLeast) {
+    for (int i = 0; i < 5000 && value.load() < atLeast; ++i) Sleep(1);
+    return value.load() >= atLeast;
+}
+
+class SourceStreamTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(S_OK, PlatformCreateFilterGraph(&graph));
+        source = new ScriptedSource;
+        sink = new SinkFilter;
+        ASSERT_EQ(S_OK, source->result);
+        ASSERT_EQ(S_OK, graph->AddFilter(source, L"source"));
+        ASSERT_EQ(S_OK, graph->AddFilter(sink, L"sink"));
+        ASSERT_EQ(S_OK, graph->ConnectDirect(source->stream, &sink->pin, nullptr));
+    }
+    void TearDown() override {
+        graph->Stop();
+        graph->Release();
+    }
+
+    IPlatformFilterGraph* graph = nullptr;
+    ScriptedSource* source = nullptr;
+    SinkFilter* sink = nullptr;
+};
+
+TEST_F(SourceStreamTest, EndOfStreamAfterTheLastSampleThenStopsCleanly) {
+    source->stream->endAfter = 2;
+    ASSERT_EQ(S_OK, graph->Pause());
+    ASSERT_TRUE(WaitUntil(sink->pin.endOfStreams, 1));
+    EXPECT_EQ(2, sink->pin.received.load());
+    EXPECT_EQ(S_OK, graph->Stop());
+    EXPECT_EQ(1, sink->pin.endOfStreams.load());
+    EXPECT_TRUE(graph->Events().empty());
+}
+
+TEST_F(SourceStreamTest, AFailingSampleAbortsWithItsCode) {
+    source->stream->endAfter = 1;
+    source->stream->ending = E_ACCESSDENIED;
+    ASSERT_EQ(S_OK, graph->Pause());
+    PlatformGraphEvent event{};
+    ASSERT_EQ(S_OK, graph->WaitForEvent(EC_ERRORABORT, 5000, &event));
+    EXPECT_EQ(E_ACCESSDENIED, static_cast<HRESULT>(event.param1));
+    EXPECT_EQ(0, event.param2);
+    EXPECT_TRUE(WaitUntil(sink->pin.endOfStreams, 1));
+    EXPECT_EQ(1, sink->pin.received.load());
+    EXPECT_EQ(S_OK, graph->Stop());
+}
+
+TEST_F(SourceStreamTest, ARefusingDownstreamIdlesTheWorkerUntilStop) {
+    sink->pin.refuseAt = 3;
+    ASSERT_EQ(S_OK, graph->Pause());
+    ASSERT_TRUE(WaitUntil(sink->pin.received, 3));
+    Sleep(20);
+    EXPECT_EQ(3, sink->pin.received.load());
+    EXPECT_EQ(0, sink->pin.endOfStreams.load());
+    EXPECT_EQ(S_OK, graph->Run());
+    EXPECT_EQ(S_OK, graph->Stop());
+    // A pause after the stop starts a new worker that delivers again.
+    sink->pin.refuseAt = 0;
+    sink->pin.received = 0;
+    ASSERT_EQ(S_OK, graph->Pause());
+    EXPECT_TRUE(WaitUntil(sink->pin.received, 2));
+    EXPECT_EQ(S_OK, graph->Stop());
+}
+
+TEST_F(SourceStreamTest, StopWhileTheWorkerWaitsForABuffer) {
+    // The sink keeps nothing, but a stop right after the pause races a worker
+    // inside GetBuffer or Receive; the decommit must free it either way.
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(S_OK, graph->Pause());
+        ASSERT_EQ(S_OK, graph->Stop());
+    }
+}
+
+TEST(SourceStream, IdentityAndDefaultType) {
+    ScriptedSource* source = new ScriptedSource;
+    source->NonDelegatingAddRef();
+    IPin* pin = nullptr;
+    ASSERT_EQ(S_OK, source->FindPin(L"1", &pin));
+    EXPECT_EQ(static_cast<IPin*>(source->stream), pin);
+    LPWSTR id = nullptr;
+    ASSERT_EQ(S_OK, pin->QueryId(&id));
+    EXPECT_EQ(L'1', id[0]);
+    EXPECT_EQ(0, id[1]);
+    CoTaskMemFree(id);
+    pin->Release();
+    EXPECT_EQ(1, source->PinCount());
+    EXPECT_EQ(nullptr, source->PinAt(1));
+    EXPECT_EQ(S_FALSE, source->RemoveStream(nullptr));
+    source->NonDelegatingRelease();
+}
+
+// The base stream offers no type of its own.
+class BareStream : public CSourceStream {
+public:
+    BareStream(HRESULT* result, CSource* owner) : CSourceStream(nullptr, result, owner, L"Bare") {}
+    HRESULT ChooseBufferSizes(IMemAllocator*, ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
+    HRESULT ProduceSample(IMediaSample*) override { return S_FALSE; }
+};
+
+TEST(SourceStream, DefaultSingleTypeAnswers) {
+    CSource* source = new CSource(L"bare", nullptr, kTestClsid);
+    source->NonDelegatingAddRef();
+    HRESULT result = E_FAIL;
+    BareStream* stream = new BareStream(&result, source);
+    EXPECT_EQ(S_OK, result);
+    COwnedMediaType type;
+    EXPECT_EQ(E_UNEXPECTED, stream->MediaTypeAt(0, &type));
+    EXPECT_EQ(VFW_S_NO_MORE_ITEMS, stream->MediaTypeAt(1, &type));
+    EXPECT_EQ(E_INVALIDARG, stream->MediaTypeAt(-1, &type));
+    // Destroying the filter destroys its streams, last first.
+    source->NonDelegatingRelease();
+}
+
+}  // namespace
