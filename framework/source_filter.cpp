@@ -10,6 +10,8 @@ CSource::CSource(const wchar_t* objectName, IUnknown* outer, REFCLSID classId)
     : CBaseFilter(objectName, outer, &StateLock, classId) {}
 
 CSource::~CSource() {
+    // Workers first, while every stream is still whole: a worker calls into the derived stream.
+    for (LONG i = 0; i < StreamCount; ++i) Streams[i]->StopWorker();
     // A stream's destructor removes it from the array.
     while (StreamCount != 0) delete Streams[StreamCount - 1];
 }

@@ -11,16 +11,14 @@ CSourceStream::CSourceStream(const wchar_t* objectName, HRESULT* result, CSource
     if (result != nullptr) *result = added;
 }
 
-CSourceStream::~CSourceStream() {
-    // A worker still running (the filter released without a stop) is stopped
-    // here, while ThreadMain can still be called: the base only waits for it.
-    if (ThreadExists()) {
-        CBaseOutputPin::Deactivate();
-        SendCommand(WorkerStop);
-        SendCommand(WorkerExit);
-        JoinThread();
-    }
-    OwnerFilter->RemoveStream(this);
+CSourceStream::~CSourceStream() { OwnerFilter->RemoveStream(this); }
+
+void CSourceStream::StopWorker() {
+    if (!ThreadExists()) return;
+    CBaseOutputPin::Deactivate();
+    SendCommand(WorkerStop);
+    SendCommand(WorkerExit);
+    JoinThread();
 }
 
 HRESULT CSourceStream::OnWorkerCreate() { return S_OK; }

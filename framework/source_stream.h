@@ -35,6 +35,9 @@ public:
     // Decommits the allocator, then stops the worker and joins it.
     HRESULT Deactivate() override;
     HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override;
+    // Ends a worker that still runs (the filter released without a stop);
+    // called while the derived stream is whole, before any destructor runs.
+    void StopWorker();
     HRESULT MediaTypeAt(int position, COwnedMediaType* type) override;
     STDMETHODIMP QueryId(LPWSTR* id) override;
 
