@@ -1,10 +1,10 @@
 #include "framework/trans_in_place_filter.h"
 
 #include <cstddef>
-#include <cstring>
 #include <new>
 
 #include "framework/media_type.h"
+#include "framework/sample_copy.h"
 #include "framework/trans_in_place_input_pin.h"
 #include "framework/trans_in_place_output_pin.h"
 
@@ -100,26 +100,32 @@ HRESULT CTransInPlaceFilter::ReceiveSample(IMediaSample* sample) {
     if (input_ == nullptr || output_ == nullptr) return E_UNEXPECTED;
     // Control data is not ours to change.
     if (input_->SampleProperties().dwStreamId != AM_STREAM_MEDIA) return output_->DeliverSample(sample);
+    if (!AllocatorsDiffer()) return TransformAndDeliver(sample);
 
-    const bool copied = AllocatorsDiffer();
-    if (copied) {
-        sample = CopyToOutputSample(sample);
-        if (sample == nullptr) return E_UNEXPECTED;
-    }
-    HRESULT hr = TransformInPlace(sample);
-    if (hr == S_OK) {
-        hr = output_->DeliverSample(sample);
-    } else if (hr == S_FALSE) {
-        sampleSkipped_ = true;
-        if (!qualityChanged_) {
-            NotifyEvent(EC_QUALITY_CHANGE, 0, 0);
-            qualityChanged_ = true;
-        }
-        hr = S_OK;
-    }
+    IMediaSample* copy = CopyToOutputSample(sample);
+    if (copy == nullptr) return E_UNEXPECTED;
+    const HRESULT hr = TransformAndDeliver(copy);
     // The downstream filter has taken its own reference if it keeps the copy.
-    if (copied) sample->Release();
+    copy->Release();
     return hr;
+}
+
+HRESULT CTransInPlaceFilter::ReceiveOwnSample(IMediaSample* sample) {
+    if (input_ == nullptr || output_ == nullptr) return E_UNEXPECTED;
+    if (input_->SampleProperties().dwStreamId != AM_STREAM_MEDIA) return output_->DeliverSample(sample);
+    return TransformAndDeliver(sample);
+}
+
+HRESULT CTransInPlaceFilter::TransformAndDeliver(IMediaSample* sample) {
+    HRESULT hr = TransformInPlace(sample);
+    if (hr == S_OK) return output_->DeliverSample(sample);
+    if (hr != S_FALSE) return hr;
+    sampleSkipped_ = true;
+    if (!qualityChanged_) {
+        NotifyEvent(EC_QUALITY_CHANGE, 0, 0);
+        qualityChanged_ = true;
+    }
+    return S_OK;
 }
 
 IMediaSample* CTransInPlaceFilter::CopyToOutputSample(IMediaSample* source) {
@@ -141,36 +147,15 @@ IMediaSample* CTransInPlaceFilter::CopyToOutputSample(IMediaSample* source) {
         const DWORD size = static_cast<DWORD>(offsetof(AM_SAMPLE2_PROPERTIES, pbBuffer));
         hr = copy2->SetProperties(size, reinterpret_cast<const BYTE*>(&input_->SampleProperties()));
         copy2->Release();
-        if (FAILED(hr)) {
-            copy->Release();
-            return nullptr;
-        }
     } else {
-        if (timed) copy->SetTime(&start, &stop);
-        if (source->IsSyncPoint() == S_OK) copy->SetSyncPoint(TRUE);
-        if (source->IsDiscontinuity() == S_OK || sampleSkipped_) copy->SetDiscontinuity(TRUE);
-        if (source->IsPreroll() == S_OK) copy->SetPreroll(TRUE);
-        AM_MEDIA_TYPE* type = nullptr;
-        if (source->GetMediaType(&type) == S_OK && type != nullptr) {
-            copy->SetMediaType(type);
-            DeleteTaskMediaType(type);
-        }
+        hr = CopySampleProperties(source, copy);
+        if (SUCCEEDED(hr) && sampleSkipped_) hr = copy->SetDiscontinuity(TRUE);
     }
     sampleSkipped_ = false;
-
-    LONGLONG mediaStart = 0;
-    LONGLONG mediaStop = 0;
-    if (source->GetMediaTime(&mediaStart, &mediaStop) == S_OK) copy->SetMediaTime(&mediaStart, &mediaStop);
-
-    const LONG length = source->GetActualDataLength();
-    BYTE* from = nullptr;
-    BYTE* to = nullptr;
-    if (FAILED(copy->SetActualDataLength(length)) || FAILED(source->GetPointer(&from)) ||
-        FAILED(copy->GetPointer(&to)) || length < 0 || length > copy->GetSize() ||
-        (length > 0 && (from == nullptr || to == nullptr))) {
+    if (SUCCEEDED(hr)) hr = CopySampleData(source, copy);
+    if (FAILED(hr)) {
         copy->Release();
         return nullptr;
     }
-    if (length > 0) memcpy(to, from, static_cast<size_t>(length));
     return copy;
 }

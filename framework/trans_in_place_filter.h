@@ -26,6 +26,8 @@ public:
     HRESULT OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) override;
     // Copies the sample if the allocators differ, transforms it and delivers it.
     HRESULT ReceiveSample(IMediaSample* sample) override;
+    // Transforms and delivers a sample already in a buffer of the filter's own, never copying it.
+    HRESULT ReceiveOwnSample(IMediaSample* sample);
     // Changes the sample in its own buffer. S_OK delivers it, S_FALSE drops it,
     // a failure drops it and goes back upstream.
     virtual HRESULT TransformInPlace(IMediaSample* sample) = 0;
@@ -43,6 +45,9 @@ public:
     CTransInPlaceOutputPin* InPlaceOutputPin() const;
 
 private:
+    // TransformInPlace, then delivery of what it keeps.
+    HRESULT TransformAndDeliver(IMediaSample* sample);
+
     const bool modifiesData_;
 };
 

@@ -181,7 +181,8 @@ HRESULT CDravik::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double 
 HRESULT CDravik::ReceiveSample(IMediaSample* sample) {
     bytesReceived_ += sample->GetActualDataLength();
     if (!IsPackingStream()) {
-        const HRESULT hr = CTransInPlaceFilter::ReceiveSample(sample);
+        // A copy the look-ahead made is already the filter's to change and pass on.
+        const HRESULT hr = DravikInput()->KeepsCopies() ? ReceiveOwnSample(sample) : CTransInPlaceFilter::ReceiveSample(sample);
         // A sample announcing a packed type became the held packet: kept, not failed.
         return IsPackingStream() ? S_OK : hr;
     }

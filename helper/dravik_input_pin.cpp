@@ -24,7 +24,11 @@ STDMETHODIMP CDravikInputPin::Receive(IMediaSample* sample) {
     if (IsFlushing()) return S_FALSE;
 
     if (!lookAhead_.IsEmpty()) {
-        IMediaSample* previous = lookAhead_.Exchange(sample);
+        IMediaSample* kept = nullptr;
+        const HRESULT keptResult = KeepableSample(sample, &kept);
+        if (FAILED(keptResult)) return keptResult;
+        IMediaSample* previous = lookAhead_.Exchange(kept);
+        kept->Release();
         if (previous == nullptr) {
             // A flush emptied the slot meanwhile: the new sample goes with it.
             lookAhead_.Clear();
@@ -36,13 +40,28 @@ STDMETHODIMP CDravikInputPin::Receive(IMediaSample* sample) {
         previous->Release();
         return hr;
     }
-    const HRESULT hr = CBaseInputPin::Receive(sample);
+    HRESULT hr = CBaseInputPin::Receive(sample);
     if (FAILED(hr)) return hr;
     if (hr == S_OK) {
-        IMediaSample* previous = lookAhead_.Exchange(sample);
+        // Decided once per run: upstream's allocator does not change while it streams.
+        keepsCopies_ = CLookAheadCopies::MustCopy(Allocator(), sample);
+        IMediaSample* kept = nullptr;
+        hr = KeepableSample(sample, &kept);
+        if (FAILED(hr)) return hr;
+        IMediaSample* previous = lookAhead_.Exchange(kept);
+        kept->Release();
         if (previous != nullptr) previous->Release();
     }
     return S_OK;
+}
+
+HRESULT CDravikInputPin::KeepableSample(IMediaSample* sample, IMediaSample** kept) {
+    if (!keepsCopies_) {
+        sample->AddRef();
+        *kept = sample;
+        return S_OK;
+    }
+    return copies_.Copy(sample, kept);
 }
 
 STDMETHODIMP CDravikInputPin::GetAllocator(IMemAllocator** allocator) {
@@ -80,10 +99,18 @@ STDMETHODIMP CDravikInputPin::BeginFlush() {
     return hr;
 }
 
+HRESULT CDravikInputPin::Activate() {
+    const HRESULT hr = CTransInPlaceInputPin::Activate();
+    if (FAILED(hr)) return hr;
+    return copies_.Commit();
+}
+
 HRESULT CDravikInputPin::Deactivate() {
+    // First, so that a streaming thread waiting for a copy buffer lets go.
+    const HRESULT decommitted = copies_.Decommit();
     const HRESULT hr = CTransInPlaceInputPin::Deactivate();
     lookAhead_.Clear();
-    return hr;
+    return FAILED(hr) ? hr : decommitted;
 }
 
 HRESULT CDravikInputPin::CheckPinType(const AM_MEDIA_TYPE* type) {

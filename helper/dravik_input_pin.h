@@ -1,10 +1,12 @@
-// The helper filter's input pin: holds the newest sample back so the filter
-// can re-time the one before it, and behaves as a plain input pin with an
-// allocator of its own on a packing stream.
+// The helper filter's input pin: holds the newest sample back (or a copy of
+// it, where upstream has no buffer to spare) so the filter can re-time the one
+// before it, and behaves as a plain input pin with an allocator of its own on
+// a packing stream.
 #ifndef DRAVIK_DRAVIK_INPUT_PIN_H
 #define DRAVIK_DRAVIK_INPUT_PIN_H
 
 #include "framework/trans_in_place_input_pin.h"
+#include "helper/look_ahead_copies.h"
 #include "helper/sample_slot.h"
 
 class CDravik;
@@ -19,15 +21,24 @@ public:
     STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
+    HRESULT Activate() override;
     HRESULT Deactivate() override;
     HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override;
 
     // The held-back sample with a reference for the caller, or null.
     IMediaSample* PeekLookAhead() { return lookAhead_.Peek(); }
+    // Whether the samples this run hands on are copies in buffers of the pin's own.
+    bool KeepsCopies() const { return keepsCopies_; }
 
 private:
+    // The sample itself, or a copy where keeping it could starve upstream; one reference for the caller.
+    HRESULT KeepableSample(IMediaSample* sample, IMediaSample** kept);
+
     CDravik* const dravik_;
     CSampleSlot lookAhead_;
+    CLookAheadCopies copies_;
+    // Read and written on the streaming thread only.
+    bool keepsCopies_ = false;
     CLock* const receiveLock_;
 };
 

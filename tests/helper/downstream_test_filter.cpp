@@ -17,6 +17,7 @@ STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
     const HRESULT hr = CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
     ReceivedSample seen;
+    seen.object = sample;
     seen.length = sample->GetActualDataLength();
     seen.timeResult = sample->GetTime(&seen.start, &seen.stop);
     BYTE* data = nullptr;

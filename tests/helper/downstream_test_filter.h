@@ -24,6 +24,8 @@ struct ReceivedSample {
     REFERENCE_TIME stop = 0;
     // The type attached to the sample, or null.
     std::shared_ptr<COwnedMediaType> type;
+    // Which sample object it was, for telling passed-on buffers from copies.
+    const void* object = nullptr;
 };
 
 class DownstreamTestFilter;

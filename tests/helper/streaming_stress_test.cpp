@@ -68,12 +68,15 @@ void StressWith(HelperGraph* g, const AM_MEDIA_TYPE* announced) {
     EXPECT_GT(round, 10);
 }
 
-TEST(HelperStress, VideoStreamSurvivesFlushesAndStateChangesFromAnotherThread) {
+// A small YUY2 stream; `upstreamBuffers` buffers, given whatever the helper asks for when `ignoreRequests`.
+void StressVideo(LONG upstreamBuffers, bool ignoreRequests) {
     HelperGraph g;
     ASSERT_TRUE(g.IsComplete());
     COwnedMediaType video;
     MakeVideo(&video, MEDIASUBTYPE_YUY2, 32, 8);
     g.upstream->Offer(video);
+    g.upstream->Pin()->buffers = upstreamBuffers;
+    g.upstream->Pin()->honourRequests = !ignoreRequests;
     g.upstream->Pin()->bufferSize = 4096;
     g.downstream->Pin()->keepData = false;
     ASSERT_EQ(S_OK, g.ConnectInput());
@@ -81,6 +84,11 @@ TEST(HelperStress, VideoStreamSurvivesFlushesAndStateChangesFromAnotherThread) {
     StressWith(&g, nullptr);
     EXPECT_GT(g.downstream->Pin()->ReceivedCount(), 0u);
 }
+
+TEST(HelperStress, VideoStreamSurvivesFlushesAndStateChangesFromAnotherThread) { StressVideo(4, false); }
+
+// One upstream buffer: the look-ahead keeps copies.
+TEST(HelperStress, VideoStreamKeptAsCopiesSurvivesFlushesAndStateChangesFromAnotherThread) { StressVideo(1, true); }
 
 TEST(HelperStress, PackingStreamSurvivesFlushesAndStateChangesFromAnotherThread) {
     HelperGraph g;

@@ -31,8 +31,14 @@ HRESULT UpstreamTestPin::MediaTypeAt(int position, COwnedMediaType* type) {
     return type->Assign(*offered[static_cast<size_t>(position)]);
 }
 
+UpstreamTestPin::~UpstreamTestPin() {
+    if (ownAllocator_ == nullptr) return;
+    ownAllocator_->Decommit();
+    ownAllocator_->Release();
+}
+
 HRESULT UpstreamTestPin::ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) {
-    ALLOCATOR_PROPERTIES wanted = *request;
+    ALLOCATOR_PROPERTIES wanted = honourRequests ? *request : ALLOCATOR_PROPERTIES{};
     if (wanted.cBuffers < buffers) wanted.cBuffers = buffers;
     if (wanted.cbBuffer < bufferSize) wanted.cbBuffer = bufferSize;
     if (wanted.cbAlign < 1) wanted.cbAlign = 1;
@@ -40,9 +46,24 @@ HRESULT UpstreamTestPin::ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_P
     return allocator->SetProperties(&wanted, &actual);
 }
 
+HRESULT UpstreamTestPin::NextSample(IMediaSample** sample) {
+    if (ownBuffers <= 0) return GetOutputSample(sample, nullptr, nullptr, 0);
+    if (ownAllocator_ == nullptr) {
+        HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                      reinterpret_cast<void**>(&ownAllocator_));
+        if (FAILED(hr)) return hr;
+        ALLOCATOR_PROPERTIES wanted = {ownBuffers, ownBufferSize, 1, 0};
+        ALLOCATOR_PROPERTIES actual{};
+        hr = ownAllocator_->SetProperties(&wanted, &actual);
+        if (SUCCEEDED(hr)) hr = ownAllocator_->Commit();
+        if (FAILED(hr)) return hr;
+    }
+    return ownAllocator_->GetBuffer(sample, nullptr, nullptr, 0);
+}
+
 HRESULT UpstreamTestPin::Send(const SampleToSend& spec) {
     IMediaSample* sample = nullptr;
-    HRESULT hr = GetOutputSample(&sample, nullptr, nullptr, 0);
+    HRESULT hr = NextSample(&sample);
     if (FAILED(hr)) return hr;
     BYTE* data = nullptr;
     hr = sample->GetPointer(&data);
@@ -55,7 +76,10 @@ HRESULT UpstreamTestPin::Send(const SampleToSend& spec) {
     REFERENCE_TIME stop = spec.stop;
     if (SUCCEEDED(hr)) hr = sample->SetTime(spec.timed ? &start : nullptr, spec.timed ? &stop : nullptr);
     if (SUCCEEDED(hr) && spec.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(spec.type));
-    if (SUCCEEDED(hr)) hr = DeliverSample(sample);
+    if (SUCCEEDED(hr)) {
+        sentObjects.push_back(sample);
+        hr = DeliverSample(sample);
+    }
     sample->Release();
     return hr;
 }

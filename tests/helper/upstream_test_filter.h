@@ -44,9 +44,22 @@ public:
 
     LONG buffers = 4;
     LONG bufferSize = 65536;
+    // Off: the allocator gets `buffers` whatever downstream asked for.
+    bool honourRequests = true;
+    // Positive: samples come from an allocator of the pin's own with this many
+    // buffers of `ownBufferSize` bytes, not from the one the connection agreed on.
+    LONG ownBuffers = 0;
+    LONG ownBufferSize = 65536;
+    // The sample objects delivered, in order.
+    std::vector<const void*> sentObjects;
+
+    ~UpstreamTestPin() override;
 
 private:
+    HRESULT NextSample(IMediaSample** sample);
+
     UpstreamTestFilter* const owner_;
+    IMemAllocator* ownAllocator_ = nullptr;
 };
 
 class UpstreamTestFilter : public CBaseFilter {
