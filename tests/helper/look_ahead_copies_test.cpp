@@ -104,6 +104,19 @@ TEST_F(LookAheadCopies, UpstreamWithOneBufferAndNoEarForRequirementsStillFlows) 
     EXPECT_EQ(0, PassedOnObjects()) << "copies go on, not the upstream buffers";
 }
 
+TEST_F(LookAheadCopies, CopiesFlowAgainAfterAStopAndARun) {
+    g.upstream->Pin()->buffers = 1;
+    g.upstream->Pin()->bufferSize = kFrameBytes;
+    g.upstream->Pin()->honourRequests = false;
+    Connect();
+    ASSERT_TRUE(StreamWithin(std::chrono::seconds(10)));
+    ASSERT_EQ(S_OK, g.graph->Stop());
+    g.downstream->Pin()->Forget();
+    ASSERT_EQ(S_OK, g.graph->Run());
+    ASSERT_TRUE(StreamWithin(std::chrono::seconds(10))) << "the second run stalled";
+    ExpectEveryFrameWholeAndRetimed();
+}
+
 TEST_F(LookAheadCopies, SamplesFromAnAllocatorUpstreamNeverNamedStillFlow) {
     // The named allocator's buffers are smaller than the samples: they come from elsewhere.
     g.upstream->Pin()->bufferSize = 16;
