@@ -5,13 +5,10 @@
 
 #include <dvdmedia.h>
 
-#include <atomic>
-
 #include "dravik/dravik.h"
 #include "dummy/dummy_pin.h"
 #include "dummy/dummy_source.h"
-#include "framework/base_input_pin.h"
-#include "module/com_helpers.h"
+#include "tests/dummy/counting_sink_filter.h"
 #include "tests/support/wide_text.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object);
@@ -223,64 +220,18 @@ TEST(DummySource, PinIdentity) {
     filter->Release();
 }
 
-// A downstream filter whose input pin counts what arrives and can refuse after N samples.
-class CountingFilter;
-
-class CountingPin : public CBaseInputPin {
-public:
-    CountingPin(CBaseFilter* filter, CLock* lock, HRESULT* result)
-        : CBaseInputPin(L"counting", filter, lock, result, L"In") {}
-    HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override {
-        return type->subtype == MEDIASUBTYPE_YUY2 && type->formattype == FORMAT_VideoInfo ? S_OK : E_FAIL;
-    }
-    STDMETHODIMP QueryId(LPWSTR* id) override { return CopyStringToTaskMemory(L"In", id); }
-    STDMETHODIMP Receive(IMediaSample* sample) override {
-        const HRESULT hr = CBaseInputPin::Receive(sample);
-        if (hr != S_OK) return hr;
-        const int count = ++received;
-        lastSize = sample->GetSize();
-        return (refuseAfter > 0 && count >= refuseAfter) ? S_FALSE : S_OK;
-    }
-    STDMETHODIMP EndOfStream() override {
-        ++endOfStreams;
-        return S_OK;
-    }
-    STDMETHODIMP BeginFlush() override { return S_OK; }
-    STDMETHODIMP EndFlush() override { return S_OK; }
-
-    std::atomic<int> received{0};
-    std::atomic<int> endOfStreams{0};
-    std::atomic<LONG> lastSize{0};
-    int refuseAfter = 0;
-};
-
-class CountingFilter : public CBaseFilter {
-public:
-    CountingFilter() : CBaseFilter(L"counting", nullptr, &lock_, GUID_NULL), pin_(this, &lock_, &result_) {}
-    int PinCount() override { return 1; }
-    CBasePin* PinAt(int index) override { return index == 0 ? &pin_ : nullptr; }
-    STDMETHODIMP FindPin(LPCWSTR, IPin** pin) override {
-        *pin = nullptr;
-        return VFW_E_NOT_FOUND;
-    }
-    CountingPin& Pin() { return pin_; }
-
-private:
-    CLock lock_;
-    HRESULT result_ = S_OK;
-    CountingPin pin_;
-};
-
-bool WaitFor(const std::atomic<int>& counter, int atLeast) {
-    for (int i = 0; i < 5000 && counter.load() < atLeast; ++i) Sleep(1);
-    return counter.load() >= atLeast;
+// A sink that accepts only YUY2 with a VIDEOINFOHEADER; one reference, owned by the caller.
+CountingSinkFilter* CreateYuy2Sink() {
+    CountingSinkFilter* sink = new CountingSinkFilter;
+    sink->NonDelegatingAddRef();
+    sink->Pin().AcceptOnly(MEDIASUBTYPE_YUY2, FORMAT_VideoInfo);
+    return sink;
 }
 
 TEST(DummySource, PausedSourceDeliversBuffersUntilStopped) {
     IBaseFilter* source = CreateDummySource();
     ASSERT_NE(nullptr, source);
-    CountingFilter* sink = new CountingFilter;
-    sink->NonDelegatingAddRef();
+    CountingSinkFilter* sink = CreateYuy2Sink();
     IPin* out = OutPin(source);
 
     // The sink accepts only YUY2 with a VIDEOINFOHEADER: position 7 of the list.
@@ -293,7 +244,7 @@ TEST(DummySource, PausedSourceDeliversBuffersUntilStopped) {
 
     ASSERT_EQ(S_OK, sink->Pause());
     ASSERT_EQ(S_OK, source->Pause());
-    EXPECT_TRUE(WaitFor(sink->Pin().received, 3));
+    EXPECT_TRUE(sink->Pin().WaitForReceived(3));
     EXPECT_EQ(4147200, sink->Pin().lastSize.load());
     ASSERT_EQ(S_OK, source->Run(0));
     EXPECT_EQ(S_OK, source->Stop());
@@ -302,10 +253,10 @@ TEST(DummySource, PausedSourceDeliversBuffersUntilStopped) {
 
     // A refusing downstream ends the delivery; the worker waits until stopped.
     sink->Pin().received = 0;
-    sink->Pin().refuseAfter = 2;
+    sink->Pin().refuseAt = 2;
     ASSERT_EQ(S_OK, sink->Pause());
     ASSERT_EQ(S_OK, source->Pause());
-    EXPECT_TRUE(WaitFor(sink->Pin().received, 2));
+    EXPECT_TRUE(sink->Pin().WaitForReceived(2));
     Sleep(20);
     EXPECT_EQ(2, sink->Pin().received.load());
     EXPECT_EQ(S_OK, source->Stop());
@@ -321,14 +272,13 @@ TEST(DummySource, PausedSourceDeliversBuffersUntilStopped) {
 TEST(DummySource, ReleasedWhileDeliveringStopsItsWorker) {
     IBaseFilter* source = CreateDummySource();
     ASSERT_NE(nullptr, source);
-    CountingFilter* sink = new CountingFilter;
-    sink->NonDelegatingAddRef();
+    CountingSinkFilter* sink = CreateYuy2Sink();
     IPin* out = OutPin(source);
     ASSERT_EQ(S_OK, out->Connect(&sink->Pin(), nullptr));
     out->Release();
     ASSERT_EQ(S_OK, sink->Pause());
     ASSERT_EQ(S_OK, source->Pause());
-    EXPECT_TRUE(WaitFor(sink->Pin().received, 1));
+    EXPECT_TRUE(sink->Pin().WaitForReceived(1));
     // No stop: the source's last reference goes with the sink's connection,
     // and its destruction must still end the worker and not hang.
     source->Release();

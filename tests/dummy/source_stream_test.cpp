@@ -4,11 +4,10 @@
 
 #include <atomic>
 
-#include "framework/base_input_pin.h"
 #include "framework/source_filter.h"
 #include "framework/source_stream.h"
-#include "module/com_helpers.h"
 #include "platform_graph.h"
+#include "tests/dummy/counting_sink_filter.h"
 
 namespace {
 
@@ -51,62 +50,16 @@ public:
     ScriptedStream* stream;
 };
 
-class SinkPin : public CBaseInputPin {
-public:
-    SinkPin(CBaseFilter* filter, CLock* lock, HRESULT* result) : CBaseInputPin(L"sink", filter, lock, result, L"In") {}
-    HRESULT CheckPinType(const AM_MEDIA_TYPE*) override { return S_OK; }
-    STDMETHODIMP QueryId(LPWSTR* id) override { return CopyStringToTaskMemory(L"In", id); }
-    STDMETHODIMP Receive(IMediaSample* sample) override {
-        const HRESULT hr = CBaseInputPin::Receive(sample);
-        if (hr != S_OK) return hr;
-        const int count = ++received;
-        return (refuseAt > 0 && count >= refuseAt) ? S_FALSE : S_OK;
-    }
-    STDMETHODIMP EndOfStream() override {
-        ++endOfStreams;
-        return S_OK;
-    }
-    STDMETHODIMP BeginFlush() override { return S_OK; }
-    STDMETHODIMP EndFlush() override { return S_OK; }
-
-    std::atomic<int> received{0};
-    std::atomic<int> endOfStreams{0};
-    int refuseAt = 0;
-};
-
-class SinkFilter : public CBaseFilter {
-public:
-    SinkFilter() : CBaseFilter(L"sink", nullptr, &lock_, GUID_NULL), pin(this, &lock_, &result_) {}
-    int PinCount() override { return 1; }
-    CBasePin* PinAt(int index) override { return index == 0 ? &pin : nullptr; }
-    STDMETHODIMP FindPin(LPCWSTR, IPin** found) override {
-        *found = nullptr;
-        return VFW_E_NOT_FOUND;
-    }
-
-private:
-    CLock lock_;
-    HRESULT result_ = S_OK;
-
-public:
-    SinkPin pin;
-};
-
-bool WaitUntil(const std::atomic<int>& value, int atLeast) {
-    for (int i = 0; i < 5000 && value.load() < atLeast; ++i) Sleep(1);
-    return value.load() >= atLeast;
-}
-
 class SourceStreamTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(S_OK, PlatformCreateFilterGraph(&graph));
         source = new ScriptedSource;
-        sink = new SinkFilter;
+        sink = new CountingSinkFilter;
         ASSERT_EQ(S_OK, source->result);
         ASSERT_EQ(S_OK, graph->AddFilter(source, L"source"));
         ASSERT_EQ(S_OK, graph->AddFilter(sink, L"sink"));
-        ASSERT_EQ(S_OK, graph->ConnectDirect(source->stream, &sink->pin, nullptr));
+        ASSERT_EQ(S_OK, graph->ConnectDirect(source->stream, &sink->Pin(), nullptr));
     }
     void TearDown() override {
         graph->Stop();
@@ -115,16 +68,16 @@ protected:
 
     IPlatformFilterGraph* graph = nullptr;
     ScriptedSource* source = nullptr;
-    SinkFilter* sink = nullptr;
+    CountingSinkFilter* sink = nullptr;
 };
 
 TEST_F(SourceStreamTest, EndOfStreamAfterTheLastSampleThenStopsCleanly) {
     source->stream->endAfter = 2;
     ASSERT_EQ(S_OK, graph->Pause());
-    ASSERT_TRUE(WaitUntil(sink->pin.endOfStreams, 1));
-    EXPECT_EQ(2, sink->pin.received.load());
+    ASSERT_TRUE(sink->Pin().WaitForEndOfStreams(1));
+    EXPECT_EQ(2, sink->Pin().received.load());
     EXPECT_EQ(S_OK, graph->Stop());
-    EXPECT_EQ(1, sink->pin.endOfStreams.load());
+    EXPECT_EQ(1, sink->Pin().endOfStreams.load());
     EXPECT_TRUE(graph->Events().empty());
 }
 
@@ -136,25 +89,25 @@ TEST_F(SourceStreamTest, AFailingSampleAbortsWithItsCode) {
     ASSERT_EQ(S_OK, graph->WaitForEvent(EC_ERRORABORT, 5000, &event));
     EXPECT_EQ(E_ACCESSDENIED, static_cast<HRESULT>(event.param1));
     EXPECT_EQ(0, event.param2);
-    EXPECT_TRUE(WaitUntil(sink->pin.endOfStreams, 1));
-    EXPECT_EQ(1, sink->pin.received.load());
+    EXPECT_TRUE(sink->Pin().WaitForEndOfStreams(1));
+    EXPECT_EQ(1, sink->Pin().received.load());
     EXPECT_EQ(S_OK, graph->Stop());
 }
 
 TEST_F(SourceStreamTest, ARefusingDownstreamIdlesTheWorkerUntilStop) {
-    sink->pin.refuseAt = 3;
+    sink->Pin().refuseAt = 3;
     ASSERT_EQ(S_OK, graph->Pause());
-    ASSERT_TRUE(WaitUntil(sink->pin.received, 3));
+    ASSERT_TRUE(sink->Pin().WaitForReceived(3));
     Sleep(20);
-    EXPECT_EQ(3, sink->pin.received.load());
-    EXPECT_EQ(0, sink->pin.endOfStreams.load());
+    EXPECT_EQ(3, sink->Pin().received.load());
+    EXPECT_EQ(0, sink->Pin().endOfStreams.load());
     EXPECT_EQ(S_OK, graph->Run());
     EXPECT_EQ(S_OK, graph->Stop());
     // A pause after the stop starts a new worker that delivers again.
-    sink->pin.refuseAt = 0;
-    sink->pin.received = 0;
+    sink->Pin().refuseAt = 0;
+    sink->Pin().received = 0;
     ASSERT_EQ(S_OK, graph->Pause());
-    EXPECT_TRUE(WaitUntil(sink->pin.received, 2));
+    EXPECT_TRUE(sink->Pin().WaitForReceived(2));
     EXPECT_EQ(S_OK, graph->Stop());
 }
 

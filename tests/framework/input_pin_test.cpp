@@ -48,8 +48,9 @@ TEST_F(InputPinTest, PropertiesOfAPlainSampleAreReadInOrder) {
     EXPECT_EQ(buffer, props.pbBuffer);
     EXPECT_EQ(nullptr, props.pMediaType);
 
-    // A sample whose times can't be read carries no time flags.
+    // A sample whose times can't be read carries no time flags, set or not.
     TestSample* untimed = TestSample::Create(8);
+    untimed->SetTime(&start, &stop);
     untimed->getTimeFailure = E_FAIL;
     ASSERT_EQ(S_OK, running.Input()->Receive(untimed));
     EXPECT_EQ(0u, props.dwSampleFlags & (AM_SAMPLE_TIMEVALID | AM_SAMPLE_STOPVALID));

@@ -1,7 +1,6 @@
 #include "tests/framework/stream_test_objects.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "framework/media_type.h"
 
@@ -9,13 +8,11 @@ std::atomic<int> TestStreamObjects{0};
 
 TestSample::TestSample(TestAllocator* owner, LONG size)
     : owner_(owner), buffer_(static_cast<size_t>(size > 0 ? size : 0)) {
+    Reset();
     ++TestStreamObjects;
 }
 
-TestSample::~TestSample() {
-    DeleteTaskMediaType(type_);
-    --TestStreamObjects;
-}
+TestSample::~TestSample() { --TestStreamObjects; }
 
 TestSample* TestSample::Create(LONG size) {
     TestSample* sample = new TestSample(nullptr, size);
@@ -24,11 +21,9 @@ TestSample* TestSample::Create(LONG size) {
 }
 
 void TestSample::Reset() {
-    actual_ = 0;
-    timeValid_ = stopValid_ = mediaTimeValid_ = false;
-    sync_ = preroll_ = discontinuity_ = false;
-    DeleteTaskMediaType(type_);
-    type_ = nullptr;
+    record_.emplace(nullptr, buffer_.data(), static_cast<LONG>(buffer_.size()));
+    // Handed out holding no data yet.
+    record_->SetActualDataLength(0);
 }
 
 STDMETHODIMP TestSample::QueryInterface(REFIID riid, void** object) {
@@ -56,104 +51,9 @@ STDMETHODIMP_(ULONG) TestSample::Release() {
     return static_cast<ULONG>(count);
 }
 
-STDMETHODIMP TestSample::GetPointer(BYTE** buffer) {
-    if (buffer == nullptr) return E_POINTER;
-    if (FAILED(getPointerFailure)) {
-        *buffer = nullptr;
-        return getPointerFailure;
-    }
-    *buffer = buffer_.data();
-    return S_OK;
-}
-
-STDMETHODIMP_(LONG) TestSample::GetSize() { return static_cast<LONG>(buffer_.size()); }
-
 STDMETHODIMP TestSample::GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) {
     if (FAILED(getTimeFailure)) return getTimeFailure;
-    if (!timeValid_) return VFW_E_SAMPLE_TIME_NOT_SET;
-    *start = start_;
-    if (!stopValid_) {
-        *stop = start_ + 1;
-        return VFW_S_NO_STOP_TIME;
-    }
-    *stop = stop_;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) {
-    timeValid_ = start != nullptr;
-    stopValid_ = start != nullptr && stop != nullptr;
-    if (start != nullptr) start_ = *start;
-    if (stop != nullptr) stop_ = *stop;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::IsSyncPoint() { return sync_ ? S_OK : S_FALSE; }
-STDMETHODIMP TestSample::SetSyncPoint(BOOL value) {
-    sync_ = value != FALSE;
-    return S_OK;
-}
-STDMETHODIMP TestSample::IsPreroll() { return preroll_ ? S_OK : S_FALSE; }
-STDMETHODIMP TestSample::SetPreroll(BOOL value) {
-    preroll_ = value != FALSE;
-    return S_OK;
-}
-STDMETHODIMP_(LONG) TestSample::GetActualDataLength() { return actual_; }
-
-STDMETHODIMP TestSample::SetActualDataLength(LONG length) {
-    if (length < 0 || length > GetSize()) return VFW_E_BUFFER_OVERFLOW;
-    actual_ = length;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::GetMediaType(AM_MEDIA_TYPE** type) {
-    if (type == nullptr) return E_POINTER;
-    *type = nullptr;
-    if (type_ == nullptr) return S_FALSE;
-    AM_MEDIA_TYPE* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (copy == nullptr) return E_OUTOFMEMORY;
-    if (FAILED(CopyMediaTypeRecord(copy, *type_))) {
-        CoTaskMemFree(copy);
-        return E_OUTOFMEMORY;
-    }
-    *type = copy;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::SetMediaType(AM_MEDIA_TYPE* type) {
-    DeleteTaskMediaType(type_);
-    type_ = nullptr;
-    if (type == nullptr) return S_OK;
-    AM_MEDIA_TYPE* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (copy == nullptr) return E_OUTOFMEMORY;
-    if (FAILED(CopyMediaTypeRecord(copy, *type))) {
-        CoTaskMemFree(copy);
-        return E_OUTOFMEMORY;
-    }
-    type_ = copy;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::IsDiscontinuity() { return discontinuity_ ? S_OK : S_FALSE; }
-STDMETHODIMP TestSample::SetDiscontinuity(BOOL value) {
-    discontinuity_ = value != FALSE;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::GetMediaTime(LONGLONG* start, LONGLONG* stop) {
-    if (!mediaTimeValid_) return VFW_E_MEDIA_TIME_NOT_SET;
-    *start = mediaStart_;
-    *stop = mediaStop_;
-    return S_OK;
-}
-
-STDMETHODIMP TestSample::SetMediaTime(LONGLONG* start, LONGLONG* stop) {
-    mediaTimeValid_ = start != nullptr && stop != nullptr;
-    if (mediaTimeValid_) {
-        mediaStart_ = *start;
-        mediaStop_ = *stop;
-    }
-    return S_OK;
+    return record_->GetTime(start, stop);
 }
 
 TestAllocator::TestAllocator() { ++TestStreamObjects; }

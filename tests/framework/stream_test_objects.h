@@ -8,15 +8,19 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
+
+#include "platform/src/media_sample.h"
 
 // Live test samples and allocators; every test must bring it back to 0.
 extern std::atomic<int> TestStreamObjects;
 
 class TestAllocator;
 
-// A plain IMediaSample (no IMediaSample2) over a buffer of its own. A sample of
-// an allocator goes back to it on its last release; a free sample is deleted.
+// A plain IMediaSample (no IMediaSample2) over a buffer of its own; what it
+// records is kept by a platform media sample behind it. A sample of an
+// allocator goes back to it on its last release; a free sample is deleted.
 class TestSample final : public IMediaSample {
 public:
     // A free sample with one reference, owned by the caller.
@@ -26,30 +30,30 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    STDMETHODIMP GetPointer(BYTE** buffer) override;
-    STDMETHODIMP_(LONG) GetSize() override;
+    // Answers getTimeFailure while that is a failure.
     STDMETHODIMP GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override;
-    STDMETHODIMP SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override;
-    STDMETHODIMP IsSyncPoint() override;
-    STDMETHODIMP SetSyncPoint(BOOL value) override;
-    STDMETHODIMP IsPreroll() override;
-    STDMETHODIMP SetPreroll(BOOL value) override;
-    STDMETHODIMP_(LONG) GetActualDataLength() override;
-    STDMETHODIMP SetActualDataLength(LONG length) override;
-    STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override;
-    STDMETHODIMP SetMediaType(AM_MEDIA_TYPE* type) override;
-    STDMETHODIMP IsDiscontinuity() override;
-    STDMETHODIMP SetDiscontinuity(BOOL value) override;
-    STDMETHODIMP GetMediaTime(LONGLONG* start, LONGLONG* stop) override;
-    STDMETHODIMP SetMediaTime(LONGLONG* start, LONGLONG* stop) override;
+
+    STDMETHODIMP GetPointer(BYTE** buffer) override { return record_->GetPointer(buffer); }
+    STDMETHODIMP_(LONG) GetSize() override { return record_->GetSize(); }
+    STDMETHODIMP SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override { return record_->SetTime(start, stop); }
+    STDMETHODIMP IsSyncPoint() override { return record_->IsSyncPoint(); }
+    STDMETHODIMP SetSyncPoint(BOOL value) override { return record_->SetSyncPoint(value); }
+    STDMETHODIMP IsPreroll() override { return record_->IsPreroll(); }
+    STDMETHODIMP SetPreroll(BOOL value) override { return record_->SetPreroll(value); }
+    STDMETHODIMP_(LONG) GetActualDataLength() override { return record_->GetActualDataLength(); }
+    STDMETHODIMP SetActualDataLength(LONG length) override { return record_->SetActualDataLength(length); }
+    STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override { return record_->GetMediaType(type); }
+    STDMETHODIMP SetMediaType(AM_MEDIA_TYPE* type) override { return record_->SetMediaType(type); }
+    STDMETHODIMP IsDiscontinuity() override { return record_->IsDiscontinuity(); }
+    STDMETHODIMP SetDiscontinuity(BOOL value) override { return record_->SetDiscontinuity(value); }
+    STDMETHODIMP GetMediaTime(LONGLONG* start, LONGLONG* stop) override { return record_->GetMediaTime(start, stop); }
+    STDMETHODIMP SetMediaTime(LONGLONG* start, LONGLONG* stop) override { return record_->SetMediaTime(start, stop); }
 
     // Clears everything but the buffer, as an allocator hands a sample out.
     void Reset();
     LONG References() const { return references_; }
 
-    // Answers of GetTime and GetPointer while they are to fail.
     HRESULT getTimeFailure = S_OK;
-    HRESULT getPointerFailure = S_OK;
 
 private:
     TestSample(TestAllocator* owner, LONG size);
@@ -59,18 +63,8 @@ private:
     TestAllocator* const owner_;
     std::atomic<LONG> references_{0};
     std::vector<BYTE> buffer_;
-    LONG actual_ = 0;
-    bool timeValid_ = false;
-    bool stopValid_ = false;
-    REFERENCE_TIME start_ = 0;
-    REFERENCE_TIME stop_ = 0;
-    bool mediaTimeValid_ = false;
-    LONGLONG mediaStart_ = 0;
-    LONGLONG mediaStop_ = 0;
-    bool sync_ = false;
-    bool preroll_ = false;
-    bool discontinuity_ = false;
-    AM_MEDIA_TYPE* type_ = nullptr;
+    // Its own COM identity is never handed out, so it never calls back an allocator.
+    std::optional<PlatformMediaSample> record_;
 };
 
 // A fixed pool of TestSamples: GetBuffer blocks while every sample is out and
