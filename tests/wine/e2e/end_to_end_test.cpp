@@ -1,15 +1,18 @@
 // The module in the platform's own graph manager, next to its stock filters:
 // uncompressed AVI clips of every video format played through File Source
 // (Async.) -> AVI Splitter -> helper -> Sample Grabber -> Null Renderer (audio
-// through a second helper), the dummy source probing the grabber, and the
-// module unloading once everything is released. Checks that need a filter the
-// module does not create (yet) print SKIP and count neither way.
+// through a second helper; for the format the splitter does not deliver, the
+// tests' own source in place of the first two), the dummy source probing the
+// grabber, and the module unloading once everything is released. Checks that
+// need a filter the module does not create (yet) print SKIP and count neither way.
+#include "module/module_state.h"
 #include "tests/wine/check_report.h"
 #include "tests/wine/e2e/check_text.h"
 #include "tests/wine/e2e/dravik_filters.h"
 #include "tests/wine/e2e/dummy_probe_checks.h"
 #include "tests/wine/e2e/logo_reference.h"
 #include "tests/wine/e2e/module_registration.h"
+#include "tests/wine/e2e/own_source_checks.h"
 #include "tests/wine/e2e/playback_checks.h"
 
 #include <strsafe.h>
@@ -57,8 +60,8 @@ bool ClipPath(const TestVideoFormat& format, WCHAR (&path)[MAX_PATH]) {
     return SUCCEEDED(StringCchPrintfW(path, MAX_PATH, L"%lsdravik_e2e_%ls.avi", folder, name));
 }
 
-// Formats this runtime's AVI Splitter is known not to deliver.
-bool SplitterMayNotDeliver(const TestVideoFormat& format) { return std::strcmp(format.name, "NV12") == 0; }
+// This runtime's AVI Splitter offers no video pin for NV12: the clip is played by the tests' own source.
+bool PlayedByOwnSource(const TestVideoFormat& format) { return std::strcmp(format.name, "NV12") == 0; }
 
 // Another subtype of the tested ones, for the restriction check.
 const GUID& OtherSubtype(const TestVideoFormat& format) {
@@ -67,13 +70,19 @@ const GUID& OtherSubtype(const TestVideoFormat& format) {
 }
 
 void CheckFormat(CCheckReport& report, const TestVideoFormat& format, const CLogoReference& logo, HRESULT helperCreation) {
-    WCHAR path[MAX_PATH];
-    if (!report.Check(ClipPath(format, path), Text("%s: clip path in the temporary folder", format.name).c_str())) return;
     const AviContent clip = MakeTestClip(format);
-    if (!report.CheckResult(WriteAviFile(path, clip), S_OK, Text("%s: clip written", format.name).c_str())) return;
-    const FormatClip played = {&format, path, &clip};
+    const bool ownSource = PlayedByOwnSource(format);
+    WCHAR path[MAX_PATH] = {};
+    if (ownSource) {
+        std::printf("  %s: played by the tests' own source in place of File Source (Async.) and AVI Splitter\n", format.name);
+    } else {
+        if (!report.Check(ClipPath(format, path), Text("%s: clip path in the temporary folder", format.name).c_str())) return;
+        if (!report.CheckResult(WriteAviFile(path, clip), S_OK, Text("%s: clip written", format.name).c_str())) return;
+    }
+    const FormatClip played = {&format, ownSource ? nullptr : path, &clip, ownSource};
+    if (ownSource) CheckOwnSourceSeeking(report, played);
 
-    if (CheckStockPlayback(report, played, SplitterMayNotDeliver(format))) {
+    if (CheckStockPlayback(report, played)) {
         CheckSamplePassage(report, played, logo, false);
         if (SUCCEEDED(helperCreation)) {
             // Known fault, not yet mended: behind this runtime's Sample Grabber,
@@ -89,7 +98,7 @@ void CheckFormat(CCheckReport& report, const TestVideoFormat& format, const CLog
                        "answers 0x%08lx", format.name, static_cast<unsigned long>(helperCreation));
         }
     }
-    report.Check(DeleteFileW(path) != FALSE, Text("%s: clip removed", format.name).c_str());
+    if (!ownSource) report.Check(DeleteFileW(path) != FALSE, Text("%s: clip removed", format.name).c_str());
 }
 
 // The dummy source probing the grabber, first directly, then through the helper.
@@ -155,6 +164,9 @@ int main() {
 
     if (logoLoaded)
         for (const TestVideoFormat& format : TestVideoFormats()) CheckFormat(report, format, logo, helperCreation);
+    // The tests' own source is built on the framework inside this program, so its objects are counted here.
+    report.Check(LiveObjectCount == 0,
+                 Text("every object of the tests' own source is released (%ld live)", static_cast<long>(LiveObjectCount)).c_str());
     if (CheckDummySource(report, helperCreation)) CheckModuleUnload(report);
 
     report.CheckResult(RegisterModule(true), S_OK, "regsvr32 /u Dravik.dll succeeds");

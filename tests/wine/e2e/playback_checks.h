@@ -1,5 +1,7 @@
 // The checks of playing one format's clip through the platform's graph
 // manager: with stock filters only, and with the helper filter on both streams.
+// The clip comes from its AVI file through File Source (Async.) and AVI
+// Splitter, or, for a format the splitter does not deliver, from the tests' own source.
 #ifndef DRAVIK_TESTS_WINE_E2E_PLAYBACK_CHECKS_H
 #define DRAVIK_TESTS_WINE_E2E_PLAYBACK_CHECKS_H
 
@@ -9,18 +11,17 @@
 
 struct FormatClip {
     const TestVideoFormat* format;
-    const WCHAR* path;
+    const WCHAR* path;        // the clip's AVI file; null when ownSource
     const AviContent* clip;
+    bool ownSource;           // played by the tests' own source instead of the file
 };
 
-// Stock filters only: every frame arrives byte-identical with start n x
-// AvgTimePerFrame, the run ends with EC_COMPLETE, and after a seek to the start
-// a second run delivers the same. With `mayBeUnsupported` (a format this
-// runtime's splitter is known not to deliver) a splitter that offers no usable
-// video type is reported as a SKIP instead. Returns whether the clip played.
-bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip, bool mayBeUnsupported);
+// Stock filters only (behind the source): every frame arrives byte-identical
+// with start n x AvgTimePerFrame, the run ends with EC_COMPLETE, and after a
+// seek to the start a second run delivers the same. Returns whether the graph built.
+bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip);
 
-// Helper filters between the splitter and the grabber and on the audio path:
+// Helper filters between the source and the grabber and on the audio path:
 // frames blended as the reference computes (overlay on) or byte-identical
 // (off), re-timed, counters right during and after the run, a second run after
 // a seek, and which allocator the helper's pins use.

@@ -1,5 +1,7 @@
 #include "tests/wine/e2e/playback_graph.h"
 
+#include "tests/wine/e2e/clip_source_filter.h"
+
 #include <initializer_list>
 
 HRESULT CPlaybackGraph::AddStockFilter(const CLSID& clsid, const WCHAR* name, ComPtr<IBaseFilter>& filter) {
@@ -22,17 +24,34 @@ HRESULT CPlaybackGraph::AddGrabber(const WCHAR* name, const GUID& subtype, ISamp
     return grabber->SetCallback(callback, 0);
 }
 
+HRESULT CPlaybackGraph::AddFileSource(const WCHAR* path, BuildStep& step) {
+    step = BuildStep::LoadFile;
+    HRESULT hr = AddStockFilter(CLSID_AsyncReader, L"Source", source_);
+    if (FAILED(hr)) return hr;
+    ComPtr<IFileSourceFilter> fileSource;
+    if (FAILED(hr = source_.As(&fileSource))) return hr;
+    if (FAILED(hr = fileSource->Load(path, nullptr))) return hr;
+
+    step = BuildStep::ConnectSplitter;
+    if (FAILED(hr = AddStockFilter(CLSID_AviSplitter, L"Splitter", splitter_))) return hr;
+    ComPtr<IPin> sourceOut, splitterIn;
+    if (FAILED(hr = FindPin(source_.Get(), PINDIR_OUTPUT, nullptr, &sourceOut))) return hr;
+    if (FAILED(hr = FindPin(splitter_.Get(), PINDIR_INPUT, nullptr, &splitterIn))) return hr;
+    return graph_->ConnectDirect(sourceOut.Get(), splitterIn.Get(), nullptr);
+}
+
 const char* BuildStepName(BuildStep step) {
     switch (step) {
         case BuildStep::None: return "none";
         case BuildStep::CreateGraph: return "create the filter graph";
         case BuildStep::LoadFile: return "load the file into File Source (Async.)";
         case BuildStep::ConnectSplitter: return "connect the source to the AVI Splitter";
-        case BuildStep::FindStreams: return "find the splitter's video and audio pins";
+        case BuildStep::AddOwnSource: return "add the tests' own source";
+        case BuildStep::FindStreams: return "find the source's video and audio pins";
         case BuildStep::SetUpGrabber: return "set up the Sample Grabber";
-        case BuildStep::ConnectVideo: return "connect the splitter's video pin (through the insert) to the grabber";
+        case BuildStep::ConnectVideo: return "connect the source's video pin (through the insert) to the grabber";
         case BuildStep::ConnectGrabberToRenderer: return "connect the grabber to a Null Renderer";
-        case BuildStep::ConnectAudio: return "connect the splitter's audio pin (through the insert) to a Null Renderer";
+        case BuildStep::ConnectAudio: return "connect the source's audio pin (through the insert) to a Null Renderer";
     }
     return "?";
 }
@@ -47,35 +66,34 @@ HRESULT CPlaybackGraph::Build(const PlaybackSetup& setup, BuildStep* failedStep)
     // mingw's headers give IMediaEvent no __uuidof.
     if (FAILED(hr = graph_->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(events_.GetAddressOf())))) return hr;
 
-    step = BuildStep::LoadFile;
-    if (FAILED(hr = AddStockFilter(CLSID_AsyncReader, L"Source", source_))) return hr;
-    ComPtr<IFileSourceFilter> fileSource;
-    if (FAILED(hr = source_.As(&fileSource))) return hr;
-    if (FAILED(hr = fileSource->Load(setup.path, nullptr))) return hr;
-
-    step = BuildStep::ConnectSplitter;
-    if (FAILED(hr = AddStockFilter(CLSID_AviSplitter, L"Splitter", splitter_))) return hr;
-    ComPtr<IPin> sourceOut, splitterIn;
-    if (FAILED(hr = FindPin(source_.Get(), PINDIR_OUTPUT, nullptr, &sourceOut))) return hr;
-    if (FAILED(hr = FindPin(splitter_.Get(), PINDIR_INPUT, nullptr, &splitterIn))) return hr;
-    if (FAILED(hr = graph_->ConnectDirect(sourceOut.Get(), splitterIn.Get(), nullptr))) return hr;
+    IBaseFilter* streams = nullptr;
+    if (setup.ownSourceClip) {
+        step = BuildStep::AddOwnSource;
+        if (FAILED(hr = CClipSourceFilter::Create(*setup.ownSourceClip, setup.videoSubtype, source_.ReleaseAndGetAddressOf())))
+            return hr;
+        if (FAILED(hr = graph_->AddFilter(source_.Get(), L"Own source"))) return hr;
+        streams = source_.Get();
+    } else {
+        if (FAILED(hr = AddFileSource(setup.path, step))) return hr;
+        streams = splitter_.Get();
+    }
 
     step = BuildStep::FindStreams;
-    if (FAILED(hr = FindPin(splitter_.Get(), PINDIR_OUTPUT, &MEDIATYPE_Video, &splitterVideo_))) return hr;
-    if (FAILED(hr = FindPin(splitter_.Get(), PINDIR_OUTPUT, &MEDIATYPE_Audio, &splitterAudio_))) return hr;
+    if (FAILED(hr = FindPin(streams, PINDIR_OUTPUT, &MEDIATYPE_Video, &sourceVideo_))) return hr;
+    if (FAILED(hr = FindPin(streams, PINDIR_OUTPUT, &MEDIATYPE_Audio, &sourceAudio_))) return hr;
 
     step = BuildStep::SetUpGrabber;
     if (FAILED(hr = AddGrabber(L"Grabber", setup.videoSubtype, setup.recorder, grabber_))) return hr;
     if (FAILED(hr = FindPin(grabber_.Get(), PINDIR_INPUT, nullptr, &grabberInput_))) return hr;
 
     step = BuildStep::ConnectVideo;
-    ComPtr<IPin> videoUpstream = splitterVideo_;
+    ComPtr<IPin> videoUpstream = sourceVideo_;
     if (setup.upstreamRecorder) {
         if (FAILED(hr = AddGrabber(L"Upstream grabber", setup.videoSubtype, setup.upstreamRecorder, upstreamGrabber_))) return hr;
         ComPtr<IPin> upstreamIn;
         if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_INPUT, nullptr, &upstreamIn))) return hr;
         if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_OUTPUT, nullptr, videoUpstream.ReleaseAndGetAddressOf()))) return hr;
-        if (FAILED(hr = graph_->ConnectDirect(splitterVideo_.Get(), upstreamIn.Get(), nullptr))) return hr;
+        if (FAILED(hr = graph_->ConnectDirect(sourceVideo_.Get(), upstreamIn.Get(), nullptr))) return hr;
     }
     if (setup.videoInsert) {
         if (FAILED(hr = graph_->AddFilter(setup.videoInsert, L"Video insert"))) return hr;
@@ -98,9 +116,9 @@ HRESULT CPlaybackGraph::Build(const PlaybackSetup& setup, BuildStep* failedStep)
     if (FAILED(hr = FindPin(audioRenderer_.Get(), PINDIR_INPUT, nullptr, &audioRendererIn))) return hr;
     if (setup.audioInsert) {
         if (FAILED(hr = graph_->AddFilter(setup.audioInsert, L"Audio insert"))) return hr;
-        hr = ConnectThrough(graph_.Get(), splitterAudio_.Get(), setup.audioInsert, audioRendererIn.Get());
+        hr = ConnectThrough(graph_.Get(), sourceAudio_.Get(), setup.audioInsert, audioRendererIn.Get());
     } else {
-        hr = graph_->ConnectDirect(splitterAudio_.Get(), audioRendererIn.Get(), nullptr);
+        hr = graph_->ConnectDirect(sourceAudio_.Get(), audioRendererIn.Get(), nullptr);
     }
     if (FAILED(hr)) return hr;
     step = BuildStep::None;
@@ -150,10 +168,18 @@ HRESULT CPlaybackGraph::SeekToStart() {
     return seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
 }
 
+HRESULT CPlaybackGraph::Duration(LONGLONG* duration) {
+    if (!graph_) return E_UNEXPECTED;
+    ComPtr<IMediaSeeking> seeking;
+    HRESULT hr = graph_.As(&seeking);
+    if (FAILED(hr)) return hr;
+    return seeking->GetDuration(duration);
+}
+
 void CPlaybackGraph::Release() {
     if (stopHung_) {
         // A stop that never returned still uses the graph: leave every reference to it.
-        for (IUnknown* held : {static_cast<IUnknown*>(splitterVideo_.Detach()), static_cast<IUnknown*>(splitterAudio_.Detach()),
+        for (IUnknown* held : {static_cast<IUnknown*>(sourceVideo_.Detach()), static_cast<IUnknown*>(sourceAudio_.Detach()),
                                static_cast<IUnknown*>(grabberInput_.Detach()), static_cast<IUnknown*>(source_.Detach()),
                                static_cast<IUnknown*>(splitter_.Detach()), static_cast<IUnknown*>(grabber_.Detach()),
                                static_cast<IUnknown*>(upstreamGrabber_.Detach()),
@@ -164,8 +190,8 @@ void CPlaybackGraph::Release() {
         return;
     }
     if (control_) control_->Stop();
-    splitterVideo_.Reset();
-    splitterAudio_.Reset();
+    sourceVideo_.Reset();
+    sourceAudio_.Reset();
     grabberInput_.Reset();
     source_.Reset();
     splitter_.Reset();
