@@ -193,7 +193,11 @@ bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip) {
         const std::string passLabel = pass == 0 ? label : label + " after seek";
         if (pass == 1) report.CheckResult(graph.SeekToStart(), S_OK, Text("%s: seeks to the start", label.c_str()).c_str());
         if (!PlayOnce(report, passLabel, graph)) return true;
-        CheckFrames(report, passLabel, recorder->Take(), clip.clip->frames, kClipFrameTime);
+        const std::vector<RecordedSample> samples = recorder->Take();
+        CheckFrames(report, passLabel, samples, clip.clip->frames, kClipFrameTime);
+        bool flagsRight = !samples.empty();
+        for (size_t i = 0; i < samples.size(); ++i) flagsRight = flagsRight && samples[i].syncPoint && samples[i].discontinuity == (i == 0);
+        report.Check(flagsRight, Text("%s: every frame is a sync point, the first alone a discontinuity", passLabel.c_str()).c_str());
     }
     return true;
 }

@@ -37,6 +37,8 @@ HRESULT STDMETHODCALLTYPE CSampleRecorder::SampleCB(double, IMediaSample* sample
     record.identity = sample;
     if (keepData_) record.bytes.assign(data, data + length);
     record.timeResult = sample->GetTime(&record.start, &record.stop);
+    record.syncPoint = sample->IsSyncPoint() == S_OK;
+    record.discontinuity = sample->IsDiscontinuity() == S_OK;
     AM_MEDIA_TYPE* type = nullptr;
     record.typeAttached = sample->GetMediaType(&type) == S_OK;
     if (type) {

@@ -16,6 +16,8 @@ struct RecordedSample {
     REFERENCE_TIME start;
     REFERENCE_TIME stop;
     bool typeAttached;        // IMediaSample::GetMediaType answered S_OK
+    bool syncPoint;           // IMediaSample::IsSyncPoint answered S_OK
+    bool discontinuity;       // IMediaSample::IsDiscontinuity answered S_OK
     const void* identity;     // the sample object, to tell whether another filter passed on the same one
 };
 
