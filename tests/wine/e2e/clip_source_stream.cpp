@@ -95,14 +95,6 @@ STDMETHODIMP CClipSourceStream::GetCapabilities(DWORD* capabilities) {
     return S_OK;
 }
 
-STDMETHODIMP CClipSourceStream::CheckCapabilities(DWORD* capabilities) {
-    if (capabilities == nullptr) return E_POINTER;
-    const DWORD asked = *capabilities;
-    *capabilities = asked & kCapabilities;
-    if (*capabilities == asked) return S_OK;
-    return *capabilities != 0 ? S_FALSE : E_FAIL;
-}
-
 STDMETHODIMP CClipSourceStream::IsFormatSupported(const GUID* format) {
     if (format == nullptr) return E_POINTER;
     return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
@@ -114,16 +106,10 @@ STDMETHODIMP CClipSourceStream::QueryPreferredFormat(GUID* format) {
     return S_OK;
 }
 
-STDMETHODIMP CClipSourceStream::GetTimeFormat(GUID* format) {
-    if (format == nullptr) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+// The one format supported is the one in use.
+STDMETHODIMP CClipSourceStream::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
 
-STDMETHODIMP CClipSourceStream::IsUsingTimeFormat(const GUID* format) {
-    if (format == nullptr) return E_POINTER;
-    return IsEqualGUID(*format, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
-}
+STDMETHODIMP CClipSourceStream::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
 
 STDMETHODIMP CClipSourceStream::SetTimeFormat(const GUID* format) {
     if (format == nullptr) return E_POINTER;
@@ -175,16 +161,12 @@ STDMETHODIMP CClipSourceStream::SetPositions(LONGLONG* current, DWORD currentFla
     return S_OK;
 }
 
-STDMETHODIMP CClipSourceStream::GetPositions(LONGLONG* current, LONGLONG* stop) {
-    if (current == nullptr || stop == nullptr) return E_POINTER;
-    CLockGuard guard(positionLock_);
-    *current = position_;
-    *stop = Duration();
-    return S_OK;
-}
+// The rest: no one asks this source for them.
+STDMETHODIMP CClipSourceStream::CheckCapabilities(DWORD*) { return E_NOTIMPL; }
 
-// Conversions, availability, rates and preroll: a clip of a few frames in media time needs none.
 STDMETHODIMP CClipSourceStream::ConvertTimeFormat(LONGLONG*, const GUID*, LONGLONG, const GUID*) { return E_NOTIMPL; }
+
+STDMETHODIMP CClipSourceStream::GetPositions(LONGLONG*, LONGLONG*) { return E_NOTIMPL; }
 
 STDMETHODIMP CClipSourceStream::GetAvailable(LONGLONG*, LONGLONG*) { return E_NOTIMPL; }
 

@@ -31,24 +31,44 @@ public:
     // Once the stream has ended it stays ended until the next activation.
     HRESULT DeliveryLoop() override;
 
-    // IMediaSeeking: absolute positions in media time, set while the filter is stopped.
+    // IMediaSeeking, as much as the graph manager and the checks use: media time
+    // only, an absolute start set while the filter is stopped, the stop always
+    // the end of the clip. The rest answers E_NOTIMPL.
+    // Absolute seeking, current and stop position, duration.
     STDMETHODIMP GetCapabilities(DWORD* capabilities) override;
+    // E_NOTIMPL.
     STDMETHODIMP CheckCapabilities(DWORD* capabilities) override;
+    // S_OK for TIME_FORMAT_MEDIA_TIME, S_FALSE for any other.
     STDMETHODIMP IsFormatSupported(const GUID* format) override;
+    // TIME_FORMAT_MEDIA_TIME.
     STDMETHODIMP QueryPreferredFormat(GUID* format) override;
+    // TIME_FORMAT_MEDIA_TIME.
     STDMETHODIMP GetTimeFormat(GUID* format) override;
+    // S_OK for TIME_FORMAT_MEDIA_TIME, S_FALSE for any other.
     STDMETHODIMP IsUsingTimeFormat(const GUID* format) override;
+    // E_INVALIDARG for any format but TIME_FORMAT_MEDIA_TIME.
     STDMETHODIMP SetTimeFormat(const GUID* format) override;
+    // The end of the last chunk.
     STDMETHODIMP GetDuration(LONGLONG* duration) override;
+    // Always the duration.
     STDMETHODIMP GetStopPosition(LONGLONG* stop) override;
+    // Where the next run starts: the seek's start, or past the last chunk delivered.
     STDMETHODIMP GetCurrentPosition(LONGLONG* current) override;
+    // E_NOTIMPL.
     STDMETHODIMP ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                    const GUID* sourceFormat) override;
+    // Absolute start within the clip (E_INVALIDARG outside it, VFW_E_NOT_STOPPED
+    // unless stopped); a stop only at the end; other positioning E_NOTIMPL.
     STDMETHODIMP SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) override;
+    // E_NOTIMPL.
     STDMETHODIMP GetPositions(LONGLONG* current, LONGLONG* stop) override;
+    // E_NOTIMPL.
     STDMETHODIMP GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
+    // E_NOTIMPL: the clip plays at its own rate.
     STDMETHODIMP SetRate(double rate) override;
+    // E_NOTIMPL.
     STDMETHODIMP GetRate(double* rate) override;
+    // E_NOTIMPL.
     STDMETHODIMP GetPreroll(LONGLONG* preroll) override;
 
 private:

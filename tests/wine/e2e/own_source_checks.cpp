@@ -65,9 +65,19 @@ void CheckOwnSourceSeeking(CCheckReport& report, const FormatClip& clip) {
                  Text("%s: the stop is the end (0x%08lx, %lld)", label.c_str(), static_cast<unsigned long>(hr), value).c_str());
     DWORD capabilities = 0;
     hr = seeking->GetCapabilities(&capabilities);
-    report.Check(hr == S_OK && (capabilities & AM_SEEKING_CanSeekAbsolute) && !(capabilities & AM_SEEKING_CanSeekBackwards),
-                 Text("%s: it can seek to an absolute start, and says no more (0x%08lx, 0x%lx)", label.c_str(),
+    const DWORD offered = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanGetCurrentPos | AM_SEEKING_CanGetStopPos |
+                          AM_SEEKING_CanGetDuration;
+    const DWORD relative = AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards;
+    report.Check(hr == S_OK && (capabilities & offered) == offered && (capabilities & relative) == 0,
+                 Text("%s: it seeks to absolute starts only and tells its positions and duration (0x%08lx, 0x%lx)", label.c_str(),
                       static_cast<unsigned long>(hr), capabilities).c_str());
+    GUID format = GUID_NULL;
+    hr = seeking->GetTimeFormat(&format);
+    report.Check(hr == S_OK && IsEqualGUID(format, TIME_FORMAT_MEDIA_TIME) &&
+                     seeking->IsUsingTimeFormat(&TIME_FORMAT_MEDIA_TIME) == S_OK &&
+                     seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME) == S_OK &&
+                     seeking->IsFormatSupported(&TIME_FORMAT_FRAME) == S_FALSE,
+                 Text("%s: media time is the one time format, and the one in use", label.c_str()).c_str());
     CheckRefusals(report, label, seeking.Get(), duration);
 
     // The graph manager asks for the time back; media time comes back as it is.
