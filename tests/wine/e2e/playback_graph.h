@@ -15,7 +15,7 @@
 struct PlaybackSetup {
     const WCHAR* path;            // the AVI file of the clip; null with ownSourceClip
     const AviContent* ownSourceClip;  // not null: the tests' own source plays it
-    GUID videoSubtype;            // what the grabber is set to accept
+    GUID videoSubtype;            // what the grabber is set to accept and the own source announces
     ISampleGrabberCB* recorder;   // called with every video sample
     IBaseFilter* videoInsert;     // null: the source's video pin goes straight to the grabber
     ISampleGrabberCB* upstreamRecorder;  // not null: a second grabber between the source and the insert
