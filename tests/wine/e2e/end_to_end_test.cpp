@@ -83,13 +83,10 @@ void CheckFormat(CCheckReport& report, const TestVideoFormat& format, const CLog
     if (ownSource) CheckOwnSourceSeeking(report, played);
 
     if (CheckStockPlayback(report, played)) {
-        CheckSamplePassage(report, played, logo, false);
+        CheckSamplePassage(report, played, logo, Passage::GrabberOnly);
         if (SUCCEEDED(helperCreation)) {
-            // Known fault, not yet mended: behind this runtime's Sample Grabber,
-            // which passes no allocator requirements on, the helper's look-ahead
-            // holds the splitter's only buffer and the stream stalls.
-            ReportSkip("%s samples grabber -> helper -> grabber: known stall of the look-ahead behind a "
-                       "single-buffer upstream allocator", format.name);
+            CheckSamplePassage(report, played, logo, Passage::GrabberThenHelper);
+            CheckSamplePassage(report, played, logo, Passage::TapThenHelper);
             CheckHelperPlayback(report, played, logo, true);
             CheckHelperPlayback(report, played, logo, false);
             CheckSubtypeRestriction(report, played, OtherSubtype(format));

@@ -45,7 +45,7 @@ void CheckOwnSourceSeeking(CCheckReport& report, const FormatClip& clip) {
     ComPtr<CSampleRecorder> recorder;
     recorder.Attach(new CSampleRecorder(true));
     CPlaybackGraph graph;
-    PlaybackSetup setup = {nullptr, clip.clip, clip.format->subtype, recorder.Get(), nullptr, nullptr, nullptr};
+    PlaybackSetup setup = {nullptr, clip.clip, clip.format->subtype, recorder.Get(), nullptr, nullptr, false, nullptr};
     BuildStep step = BuildStep::None;
     HRESULT hr = graph.Build(setup, &step);
     if (!report.CheckResult(hr, S_OK, Text("%s: graph builds (%s)", label.c_str(), BuildStepName(step)).c_str())) return;

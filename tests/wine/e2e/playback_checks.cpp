@@ -24,9 +24,9 @@ ComPtr<CSampleRecorder> NewRecorder(bool keepData) {
 
 // The graph of the clip's source with the given filters behind it.
 PlaybackSetup SetupFor(const FormatClip& clip, ISampleGrabberCB* recorder, IBaseFilter* videoInsert,
-                       ISampleGrabberCB* upstreamRecorder, IBaseFilter* audioInsert) {
+                       ISampleGrabberCB* upstreamRecorder, IBaseFilter* audioInsert, bool upstreamIsOwnTap = false) {
     return {clip.ownSource ? nullptr : clip.path, clip.ownSource ? clip.clip : nullptr, clip.format->subtype,
-            recorder, videoInsert, upstreamRecorder, audioInsert};
+            recorder, videoInsert, upstreamRecorder, upstreamIsOwnTap, audioInsert};
 }
 
 // Frames as recorded against the frames expected, and their times.
@@ -146,7 +146,8 @@ void CheckCountersAfterRun(CCheckReport& report, const std::string& label, IBase
 
 // Which allocator the helper's input answers with against the one the grabber's
 // input uses. The in-place input pin answers with its downstream pin's, so this
-// is reported, not asserted; CheckSamplePassage shows whether samples pass in place.
+// is reported, not asserted; CheckSamplePassage with the tap in front shows
+// that the samples pass in place.
 void ReportAllocators(const std::string& label, IBaseFilter* helper, IPin* grabberInput) {
     ComPtr<IPin> helperInput;
     ComPtr<IMemInputPin> helperMemInput, grabberMemInput;
@@ -269,11 +270,18 @@ void CheckSubtypeRestriction(CCheckReport& report, const FormatClip& clip, const
     }
 }
 
-void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool throughHelper) {
-    // The upstream grabber also stands for an upstream filter that does not pass the
-    // helper's allocator requirements on: this runtime's grabber leaves the
-    // splitter's allocator as the splitter sized it.
-    const std::string label = Text("%s samples grabber -> %sgrabber", clip.format->name, throughHelper ? "helper -> " : "");
+const char* PassageName(Passage passage) {
+    switch (passage) {
+        case Passage::GrabberOnly: return "grabber -> grabber";
+        case Passage::GrabberThenHelper: return "grabber -> helper -> grabber";
+        case Passage::TapThenHelper: return "tap -> helper -> grabber";
+    }
+    return "?";
+}
+
+void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, Passage passage) {
+    const bool throughHelper = passage != Passage::GrabberOnly;
+    const std::string label = Text("%s samples %s", clip.format->name, PassageName(passage));
     ComPtr<IBaseFilter> helper;
     if (throughHelper && !report.CheckResult(CreateHelper(&helper), S_OK, Text("%s: helper created", label.c_str()).c_str()))
         return;
@@ -281,7 +289,8 @@ void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLog
     ComPtr<CSampleRecorder> downstream = NewRecorder(true);
     CPlaybackGraph graph;
     BuildStep step = BuildStep::None;
-    HRESULT hr = graph.Build(SetupFor(clip, downstream.Get(), helper.Get(), upstream.Get(), nullptr), &step);
+    HRESULT hr = graph.Build(SetupFor(clip, downstream.Get(), helper.Get(), upstream.Get(), nullptr,
+                                      passage == Passage::TapThenHelper), &step);
     if (!report.CheckResult(hr, S_OK, Text("%s: graph builds (%s)", label.c_str(), BuildStepName(step)).c_str())) return;
     if (!PlayOnce(report, label, graph)) return;
 
@@ -290,17 +299,18 @@ void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLog
     if (throughHelper && after.size() != before.size()) {
         LONGLONG bytes = -1;
         HRESULT read = ReadInt64(helper.Get(), GENPROP_BytesReceived, &bytes);
-        std::printf("  %s: the upstream grabber saw %zu samples, the downstream one %zu; the helper counted %lld bytes (0x%08lx)\n",
+        std::printf("  %s: upstream saw %zu samples, the downstream grabber %zu; the helper counted %lld bytes (0x%08lx)\n",
                     label.c_str(), before.size(), after.size(), bytes, static_cast<unsigned long>(read));
     }
     std::vector<std::vector<BYTE>> expected;
     for (const RecordedSample& sample : before)
         expected.push_back(throughHelper ? logo.Blend(*clip.format, kClipWidth, kClipHeight, sample.bytes) : sample.bytes);
     CheckFrames(report, label, after, expected, kClipFrameTime);
-    // The same sample objects on both sides: nothing between the grabbers copied them.
+    // The same sample objects on both sides: nothing between them copied the samples.
     bool sameObjects = !after.empty() && after.size() == before.size();
     for (size_t i = 0; sameObjects && i < after.size(); ++i) sameObjects = after[i].identity == before[i].identity;
-    std::printf("  %s: the downstream grabber sees %s sample objects as the upstream one\n", label.c_str(),
+    std::printf("  %s: the downstream grabber sees %s sample objects as upstream\n", label.c_str(),
                 sameObjects ? "the same" : "other");
+    if (passage == Passage::GrabberThenHelper) return;
     report.Check(sameObjects, Text("%s: pass in place (one allocator on both sides)", label.c_str()).c_str());
 }

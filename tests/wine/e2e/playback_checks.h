@@ -27,12 +27,23 @@ bool CheckStockPlayback(CCheckReport& report, const FormatClip& clip);
 // a seek, and which allocator the helper's pins use.
 void CheckHelperPlayback(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool overlay);
 
-// splitter -> grabber -> [helper ->] grabber: the second grabber gets the
-// very sample objects the first one saw (the filters between share one
-// allocator and copy nothing), blended as the reference computes from what the
-// first grabber saw. Without the helper this is the control that the stock
-// grabber itself passes samples in place.
-void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, bool throughHelper);
+// What stands between the clip's source and the last grabber.
+enum class Passage {
+    // The control: the stock grabber passes samples in place, so the last
+    // grabber gets the very sample objects the first one saw.
+    GrabberOnly,
+    // This runtime's grabber passes no allocator requirements on and gives the
+    // helper no say in the upstream allocator: every frame still arrives,
+    // blended as the reference computes from what the first grabber saw and
+    // re-timed; whether as copies is reported.
+    GrabberThenHelper,
+    // The tests' own tap hands the helper's requirements on, so the helper
+    // shares the writable upstream allocator: blended frames, and the very
+    // sample objects the tap saw.
+    TapThenHelper,
+};
+
+void CheckSamplePassage(CCheckReport& report, const FormatClip& clip, const CLogoReference& logo, Passage passage);
 
 // A helper restricted to another subtype is refused, one restricted to the
 // clip's own subtype is connected.

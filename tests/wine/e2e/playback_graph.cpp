@@ -1,5 +1,7 @@
 #include "tests/wine/e2e/playback_graph.h"
 
+#include "tests/wine/e2e/sample_tap_filter.h"
+
 #include "tests/wine/e2e/clip_source_filter.h"
 
 #include <initializer_list>
@@ -89,10 +91,15 @@ HRESULT CPlaybackGraph::Build(const PlaybackSetup& setup, BuildStep* failedStep)
     step = BuildStep::ConnectVideo;
     ComPtr<IPin> videoUpstream = sourceVideo_;
     if (setup.upstreamRecorder) {
-        if (FAILED(hr = AddGrabber(L"Upstream grabber", setup.videoSubtype, setup.upstreamRecorder, upstreamGrabber_))) return hr;
+        if (setup.upstreamIsOwnTap) {
+            if (FAILED(hr = CSampleTapFilter::Create(setup.upstreamRecorder, upstreamFilter_.ReleaseAndGetAddressOf()))) return hr;
+            if (FAILED(hr = graph_->AddFilter(upstreamFilter_.Get(), L"Upstream tap"))) return hr;
+        } else if (FAILED(hr = AddGrabber(L"Upstream grabber", setup.videoSubtype, setup.upstreamRecorder, upstreamFilter_))) {
+            return hr;
+        }
         ComPtr<IPin> upstreamIn;
-        if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_INPUT, nullptr, &upstreamIn))) return hr;
-        if (FAILED(hr = FindPin(upstreamGrabber_.Get(), PINDIR_OUTPUT, nullptr, videoUpstream.ReleaseAndGetAddressOf()))) return hr;
+        if (FAILED(hr = FindPin(upstreamFilter_.Get(), PINDIR_INPUT, nullptr, &upstreamIn))) return hr;
+        if (FAILED(hr = FindPin(upstreamFilter_.Get(), PINDIR_OUTPUT, nullptr, videoUpstream.ReleaseAndGetAddressOf()))) return hr;
         if (FAILED(hr = graph_->ConnectDirect(sourceVideo_.Get(), upstreamIn.Get(), nullptr))) return hr;
     }
     if (setup.videoInsert) {
@@ -182,7 +189,7 @@ void CPlaybackGraph::Release() {
         for (IUnknown* held : {static_cast<IUnknown*>(sourceVideo_.Detach()), static_cast<IUnknown*>(sourceAudio_.Detach()),
                                static_cast<IUnknown*>(grabberInput_.Detach()), static_cast<IUnknown*>(source_.Detach()),
                                static_cast<IUnknown*>(splitter_.Detach()), static_cast<IUnknown*>(grabber_.Detach()),
-                               static_cast<IUnknown*>(upstreamGrabber_.Detach()),
+                               static_cast<IUnknown*>(upstreamFilter_.Detach()),
                                static_cast<IUnknown*>(videoRenderer_.Detach()), static_cast<IUnknown*>(audioRenderer_.Detach()),
                                static_cast<IUnknown*>(events_.Detach()), static_cast<IUnknown*>(control_.Detach()),
                                static_cast<IUnknown*>(graph_.Detach())})
@@ -196,7 +203,7 @@ void CPlaybackGraph::Release() {
     source_.Reset();
     splitter_.Reset();
     grabber_.Reset();
-    upstreamGrabber_.Reset();
+    upstreamFilter_.Reset();
     videoRenderer_.Reset();
     audioRenderer_.Reset();
     events_.Reset();

@@ -1,6 +1,6 @@
 // The graph the end-to-end test plays a clip through, in the platform's graph
 // manager with its stock filters:
-//   File Source (Async.) -> AVI Splitter -video-> [grabber] -> [insert] -> Sample Grabber -> Null Renderer
+//   File Source (Async.) -> AVI Splitter -video-> [grabber or tap] -> [insert] -> Sample Grabber -> Null Renderer
 //                                        -audio-> [insert] -> Null Renderer
 // or, for a format the splitter does not deliver, the tests' own source in
 // place of the first two, its video and audio pins in place of the splitter's.
@@ -19,6 +19,7 @@ struct PlaybackSetup {
     ISampleGrabberCB* recorder;   // called with every video sample
     IBaseFilter* videoInsert;     // null: the source's video pin goes straight to the grabber
     ISampleGrabberCB* upstreamRecorder;  // not null: a second grabber between the source and the insert
+    bool upstreamIsOwnTap;        // with upstreamRecorder: the tests' own tap instead of a stock grabber
     IBaseFilter* audioInsert;     // null: the audio pin goes straight to its renderer
 };
 
@@ -62,7 +63,7 @@ private:
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IMediaControl> control_;
     ComPtr<IMediaEvent> events_;
-    ComPtr<IBaseFilter> source_, splitter_, grabber_, upstreamGrabber_, videoRenderer_, audioRenderer_;
+    ComPtr<IBaseFilter> source_, splitter_, grabber_, upstreamFilter_, videoRenderer_, audioRenderer_;
     ComPtr<IPin> sourceVideo_, sourceAudio_, grabberInput_;
     bool stopHung_ = false;
 };
