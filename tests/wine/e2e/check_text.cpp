@@ -12,12 +12,3 @@ std::string Text(const char* format, ...) {
     return buffer;
 }
 
-void ReportSkip(const char* format, ...) {
-    std::fputs("SKIP: ", stdout);
-    va_list arguments;
-    va_start(arguments, format);
-    std::vprintf(format, arguments);
-    va_end(arguments);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
-}
