@@ -98,9 +98,8 @@ bool CTransInPlaceFilter::AllocatorsDiffer() const {
 
 HRESULT CTransInPlaceFilter::ReceiveSample(IMediaSample* sample) {
     if (input_ == nullptr || output_ == nullptr) return E_UNEXPECTED;
-    // Control data is not ours to change.
-    if (input_->SampleProperties().dwStreamId != AM_STREAM_MEDIA) return output_->DeliverSample(sample);
-    if (!AllocatorsDiffer()) return TransformAndDeliver(sample);
+    // Control data is passed on as it is, and a shared buffer is already the one to change.
+    if (input_->SampleProperties().dwStreamId != AM_STREAM_MEDIA || !AllocatorsDiffer()) return ReceiveOwnSample(sample);
 
     IMediaSample* copy = CopyToOutputSample(sample);
     if (copy == nullptr) return E_UNEXPECTED;
@@ -112,6 +111,7 @@ HRESULT CTransInPlaceFilter::ReceiveSample(IMediaSample* sample) {
 
 HRESULT CTransInPlaceFilter::ReceiveOwnSample(IMediaSample* sample) {
     if (input_ == nullptr || output_ == nullptr) return E_UNEXPECTED;
+    // Control data is not ours to change.
     if (input_->SampleProperties().dwStreamId != AM_STREAM_MEDIA) return output_->DeliverSample(sample);
     return TransformAndDeliver(sample);
 }

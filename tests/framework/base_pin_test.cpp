@@ -15,10 +15,10 @@ const GUID kSubA = {0xaaaa0001, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}};
 const GUID kSubB = {0xaaaa0002, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}};
 const GUID kSubC = {0xaaaa0003, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}};
 const GUID kSubD = {0xaaaa0004, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}};
-const TypeSpec kVideoA = {MEDIATYPE_Video, kSubA, FORMAT_VideoInfo, {10, 20, 30}};
-const TypeSpec kVideoB = {MEDIATYPE_Video, kSubB, FORMAT_VideoInfo, {}};
-const TypeSpec kVideoC = {MEDIATYPE_Video, kSubC, FORMAT_VideoInfo, {7}};
-const TypeSpec kAudioD = {MEDIATYPE_Audio, kSubD, FORMAT_WaveFormatEx, {}};
+const TypeFields kVideoA = {MEDIATYPE_Video, kSubA, FORMAT_VideoInfo, {10, 20, 30}};
+const TypeFields kVideoB = {MEDIATYPE_Video, kSubB, FORMAT_VideoInfo, {}};
+const TypeFields kVideoC = {MEDIATYPE_Video, kSubC, FORMAT_VideoInfo, {7}};
+const TypeFields kAudioD = {MEDIATYPE_Audio, kSubD, FORMAT_WaveFormatEx, {}};
 const HRESULT kFailX = static_cast<HRESULT>(0x80041001);
 const HRESULT kFailY = static_cast<HRESULT>(0x80041002);
 

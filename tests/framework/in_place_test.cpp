@@ -59,8 +59,8 @@ TEST_F(InPlaceTest, GraphOrderConnectionSharesTheUpstreamAllocatorAndPassesTheVe
 
         ASSERT_EQ(S_OK, chain.Run());
         EXPECT_TRUE(allocators.upstream->IsCommitted());
-        SampleSpec spec;
-        ASSERT_EQ(S_OK, chain.source->Pin()->Send(spec));
+        OutgoingSample outgoing;
+        ASSERT_EQ(S_OK, chain.source->Pin()->Send(outgoing));
         const std::vector<SeenSample> seen = chain.sink->Pin()->Seen();
         ASSERT_EQ(1u, seen.size());
         EXPECT_EQ(chain.source->Pin()->lastSent, seen[0].identity);
@@ -96,20 +96,20 @@ TEST_F(InPlaceTest, ReadOnlyUpstreamBuffersAreCopiedWithEverythingTheyCarry) {
         COwnedMediaType wider;
         FillVideoType(&wider, 32);
         wider.SetSubtype(MEDIASUBTYPE_RGB24);
-        SampleSpec spec;
-        spec.fill = 0x11;
-        spec.length = 200;
-        spec.start = 5000;
-        spec.stop = 9000;
-        spec.mediaTimed = true;
-        spec.mediaStart = 7;
-        spec.mediaStop = 8;
-        spec.sync = true;
-        spec.preroll = true;
-        spec.discontinuity = true;
-        spec.type = &wider;
-        ASSERT_EQ(S_OK, chain.source->Pin()->Send(spec));
-        SampleSpec plain;
+        OutgoingSample outgoing;
+        outgoing.fill = 0x11;
+        outgoing.length = 200;
+        outgoing.start = 5000;
+        outgoing.stop = 9000;
+        outgoing.mediaTimed = true;
+        outgoing.mediaStart = 7;
+        outgoing.mediaStop = 8;
+        outgoing.sync = true;
+        outgoing.preroll = true;
+        outgoing.discontinuity = true;
+        outgoing.type = &wider;
+        ASSERT_EQ(S_OK, chain.source->Pin()->Send(outgoing));
+        OutgoingSample plain;
         plain.timed = false;
         plain.length = 10;
         ASSERT_EQ(S_OK, chain.source->Pin()->Send(plain));
@@ -118,7 +118,7 @@ TEST_F(InPlaceTest, ReadOnlyUpstreamBuffersAreCopiedWithEverythingTheyCarry) {
         ASSERT_EQ(2u, seen.size());
         EXPECT_NE(chain.source->Pin()->lastSent, seen[1].identity);
         EXPECT_EQ(2, allocators.downstream->getBufferCalls);
-        EXPECT_TRUE(SeenAsSent(seen[0], spec));
+        EXPECT_TRUE(SeenAsSent(seen[0], outgoing));
         // Nothing of the first sample leaks into the copy of the second.
         EXPECT_TRUE(SeenAsSent(seen[1], plain));
         EXPECT_FALSE(allocators.downstream->lastGetBufferTimed);
@@ -142,7 +142,7 @@ TEST_F(InPlaceTest, AFilterThatDoesNotWritePassesReadOnlyBuffersOnWithoutCopying
     EXPECT_EQ(allocators.upstream, chain.sink->Pin()->notified.back());
     EXPECT_EQ(TRUE, chain.sink->Pin()->notifiedReadOnly.back());
     ASSERT_EQ(S_OK, chain.Run());
-    ASSERT_EQ(S_OK, chain.source->Pin()->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, chain.source->Pin()->Send(OutgoingSample()));
     ASSERT_EQ(1u, chain.sink->Pin()->Seen().size());
     EXPECT_EQ(chain.source->Pin()->lastSent, chain.sink->Pin()->Seen()[0].identity);
     EXPECT_EQ(0, allocators.downstream->getBufferCalls);
@@ -290,14 +290,14 @@ TEST_F(InPlaceTest, ADroppedSampleRaisesOneQualityChangeAndMarksTheNextCopy) {
     ASSERT_EQ(S_OK, chain.Run());
     TestSourcePin* source = chain.source->Pin();
 
-    ASSERT_EQ(S_OK, source->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Send(OutgoingSample()));
     EXPECT_EQ(0u, allocators.downstream->lastGetBufferFlags);
-    ASSERT_EQ(S_OK, source->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Send(OutgoingSample()));
     EXPECT_EQ(1u, chain.sink->Pin()->Seen().size());
     EXPECT_EQ(1, chain.graph.CountEvents(EC_QUALITY_CHANGE));
-    ASSERT_EQ(S_OK, source->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Send(OutgoingSample()));
     EXPECT_EQ(static_cast<DWORD>(AM_GBF_PREVFRAMESKIPPED), allocators.downstream->lastGetBufferFlags);
-    ASSERT_EQ(S_OK, source->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Send(OutgoingSample()));
     EXPECT_EQ(0u, allocators.downstream->lastGetBufferFlags);
 
     const std::vector<SeenSample> seen = chain.sink->Pin()->Seen();
@@ -309,7 +309,7 @@ TEST_F(InPlaceTest, ADroppedSampleRaisesOneQualityChangeAndMarksTheNextCopy) {
     // Not raised again until the next Pause.
     ASSERT_EQ(S_OK, chain.filter->Interface()->Pause());
     ASSERT_EQ(S_OK, chain.filter->Interface()->Run(0));
-    ASSERT_EQ(S_OK, source->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Send(OutgoingSample()));
     EXPECT_EQ(2, chain.graph.CountEvents(EC_QUALITY_CHANGE));
 }
 
@@ -320,7 +320,7 @@ TEST_F(InPlaceTest, ATransformFailureOrACopyThatCannotBeMadeGoesBackUpstream) {
     ConnectBoth(chain);
     chain.filter->transformResults = {E_ABORT};
     ASSERT_EQ(S_OK, chain.Run());
-    EXPECT_EQ(E_ABORT, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(E_ABORT, chain.source->Pin()->Send(OutgoingSample()));
     EXPECT_TRUE(chain.sink->Pin()->Seen().empty());
 
     // The output buffers shrink behind the filter's back: the copy can't be made.
@@ -329,7 +329,7 @@ TEST_F(InPlaceTest, ATransformFailureOrACopyThatCannotBeMadeGoesBackUpstream) {
     ALLOCATOR_PROPERTIES actual{};
     ASSERT_EQ(S_OK, allocators.downstream->SetProperties(&request, &actual));
     ASSERT_EQ(S_OK, chain.Run());
-    EXPECT_EQ(E_UNEXPECTED, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(E_UNEXPECTED, chain.source->Pin()->Send(OutgoingSample()));
     EXPECT_TRUE(chain.sink->Pin()->Seen().empty());
     // No copy is still out: the test, the sink pin and the output pin hold the rest.
     EXPECT_EQ(3, allocators.downstream->References());

@@ -110,9 +110,9 @@ TEST_F(InputPinTest, ARefusedTypeChangeStopsTheStreamUntilDeactivated) {
         COwnedMediaType audio;
         audio.SetMajorType(MEDIATYPE_Audio);
         audio.SetFormatType(FORMAT_VideoInfo);
-        SampleSpec spec;
-        spec.type = &audio;
-        EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, chain.source->Pin()->Send(spec));
+        OutgoingSample outgoing;
+        outgoing.type = &audio;
+        EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, chain.source->Pin()->Send(outgoing));
         ASSERT_EQ(1, chain.graph.CountEvents(EC_ERRORABORT));
         for (const RecordedEvent& event : chain.graph.events) {
             if (event.code != EC_ERRORABORT) continue;
@@ -121,13 +121,13 @@ TEST_F(InputPinTest, ARefusedTypeChangeStopsTheStreamUntilDeactivated) {
         }
         // The end-of-stream the pin sent itself was refused too: nothing went downstream.
         EXPECT_EQ(0, chain.sink->Pin()->EndOfStreamCount());
-        EXPECT_EQ(VFW_E_RUNTIME_ERROR, chain.source->Pin()->Send(SampleSpec()));
+        EXPECT_EQ(VFW_E_RUNTIME_ERROR, chain.source->Pin()->Send(OutgoingSample()));
         EXPECT_EQ(VFW_E_RUNTIME_ERROR, chain.filter->In()->EndOfStream());
         EXPECT_TRUE(chain.sink->Pin()->Seen().empty());
 
         ASSERT_EQ(S_OK, chain.Stop());
         ASSERT_EQ(S_OK, chain.Run());
-        EXPECT_EQ(S_OK, chain.source->Pin()->Send(SampleSpec()));
+        EXPECT_EQ(S_OK, chain.source->Pin()->Send(OutgoingSample()));
         EXPECT_EQ(1u, chain.sink->Pin()->Seen().size());
     }
     upstream->Release();

@@ -6,8 +6,8 @@
 
 #include "tests/framework/stream_test_filters.h"
 
-// Success when the seen sample carries the spec's data and every property the
-// spec set, and no time, media time, flag or type the spec left unset.
-testing::AssertionResult SeenAsSent(const SeenSample& seen, const SampleSpec& spec);
+// Success when the seen sample carries the data sent and every property set on
+// it, and no time, media time, flag or type that was left unset.
+testing::AssertionResult SeenAsSent(const SeenSample& seen, const OutgoingSample& outgoing);
 
 #endif

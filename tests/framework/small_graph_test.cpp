@@ -63,8 +63,8 @@ TEST_F(SmallGraphTest, BothPinsEndUpOnTheDownstreamAllocatorAndTheSamplePassesAs
     EXPECT_EQ(shared, source->Pin()->Allocator());
 
     ASSERT_EQ(S_OK, graph->Run());
-    ASSERT_EQ(S_OK, source->Pin()->Send(SampleSpec()));
-    ASSERT_EQ(S_OK, source->Pin()->Send(SampleSpec()));
+    ASSERT_EQ(S_OK, source->Pin()->Send(OutgoingSample()));
+    ASSERT_EQ(S_OK, source->Pin()->Send(OutgoingSample()));
     const std::vector<SeenSample> seen = sink->Pin()->Seen();
     ASSERT_EQ(2u, seen.size());
     EXPECT_EQ(source->Pin()->lastSent, seen[1].identity);
@@ -84,20 +84,20 @@ TEST_F(SmallGraphTest, ReadOnlyUpstreamSamplesAreCopiedWithTheirProperties) {
     COwnedMediaType wider;
     FillVideoType(&wider, 32);
     wider.SetSubtype(MEDIASUBTYPE_RGB24);
-    SampleSpec spec;
-    spec.fill = 0x21;
-    spec.length = 120;
-    spec.start = 40;
-    spec.stop = 80;
-    spec.mediaTimed = true;
-    spec.mediaStart = 3;
-    spec.mediaStop = 4;
-    spec.sync = true;
-    spec.preroll = true;
-    spec.discontinuity = true;
-    spec.type = &wider;
-    ASSERT_EQ(S_OK, source->Pin()->Send(spec));
-    SampleSpec plain;
+    OutgoingSample outgoing;
+    outgoing.fill = 0x21;
+    outgoing.length = 120;
+    outgoing.start = 40;
+    outgoing.stop = 80;
+    outgoing.mediaTimed = true;
+    outgoing.mediaStart = 3;
+    outgoing.mediaStop = 4;
+    outgoing.sync = true;
+    outgoing.preroll = true;
+    outgoing.discontinuity = true;
+    outgoing.type = &wider;
+    ASSERT_EQ(S_OK, source->Pin()->Send(outgoing));
+    OutgoingSample plain;
     plain.timed = false;
     plain.length = 5;
     ASSERT_EQ(S_OK, source->Pin()->Send(plain));
@@ -105,11 +105,11 @@ TEST_F(SmallGraphTest, ReadOnlyUpstreamSamplesAreCopiedWithTheirProperties) {
     const std::vector<SeenSample> seen = sink->Pin()->Seen();
     ASSERT_EQ(2u, seen.size());
     EXPECT_NE(source->Pin()->lastSent, seen[1].identity);
-    EXPECT_TRUE(SeenAsSent(seen[0], spec));
+    EXPECT_TRUE(SeenAsSent(seen[0], outgoing));
     EXPECT_TRUE(SeenAsSent(seen[1], plain));
 
     // Control data passes untouched, without a copy or a transform.
-    SampleSpec control;
+    OutgoingSample control;
     control.streamId = AM_STREAM_CONTROL;
     ASSERT_EQ(S_OK, source->Pin()->Send(control));
     ASSERT_EQ(3u, sink->Pin()->Seen().size());
@@ -123,13 +123,13 @@ TEST_F(SmallGraphTest, ARefusedTypeChangeIsReportedToTheGraph) {
     COwnedMediaType audio;
     audio.SetMajorType(MEDIATYPE_Audio);
     audio.SetFormatType(FORMAT_VideoInfo);
-    SampleSpec spec;
-    spec.type = &audio;
-    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, source->Pin()->Send(spec));
+    OutgoingSample outgoing;
+    outgoing.type = &audio;
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, source->Pin()->Send(outgoing));
     PlatformGraphEvent event{};
     ASSERT_EQ(S_OK, graph->WaitForEvent(EC_ERRORABORT, 0, &event));
     EXPECT_EQ(VFW_E_TYPE_NOT_ACCEPTED, static_cast<HRESULT>(event.param1));
-    EXPECT_EQ(VFW_E_RUNTIME_ERROR, source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(VFW_E_RUNTIME_ERROR, source->Pin()->Send(OutgoingSample()));
     EXPECT_EQ(0, sink->Pin()->EndOfStreamCount());
 }
 

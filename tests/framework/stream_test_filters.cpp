@@ -100,27 +100,27 @@ STDMETHODIMP TestSourcePin::Notify(IBaseFilter*, Quality quality) {
     return S_OK;
 }
 
-HRESULT TestSourcePin::Send(const SampleSpec& spec) {
+HRESULT TestSourcePin::Send(const OutgoingSample& outgoing) {
     IMediaSample* sample = nullptr;
     HRESULT hr = GetOutputSample(&sample, nullptr, nullptr, 0);
     if (FAILED(hr)) return hr;
     BYTE* data = nullptr;
     hr = sample->GetPointer(&data);
     if (SUCCEEDED(hr)) {
-        for (LONG i = 0; i < spec.length && i < sample->GetSize(); ++i) data[i] = static_cast<BYTE>(spec.fill + i);
-        hr = sample->SetActualDataLength(spec.length);
+        for (LONG i = 0; i < outgoing.length && i < sample->GetSize(); ++i) data[i] = static_cast<BYTE>(outgoing.fill + i);
+        hr = sample->SetActualDataLength(outgoing.length);
     }
-    REFERENCE_TIME start = spec.start;
-    REFERENCE_TIME stop = spec.stop;
-    if (SUCCEEDED(hr)) hr = sample->SetTime(spec.timed ? &start : nullptr, spec.timed ? &stop : nullptr);
-    LONGLONG mediaStart = spec.mediaStart;
-    LONGLONG mediaStop = spec.mediaStop;
-    if (SUCCEEDED(hr) && spec.mediaTimed) hr = sample->SetMediaTime(&mediaStart, &mediaStop);
-    if (SUCCEEDED(hr)) hr = sample->SetSyncPoint(spec.sync);
-    if (SUCCEEDED(hr)) hr = sample->SetPreroll(spec.preroll);
-    if (SUCCEEDED(hr)) hr = sample->SetDiscontinuity(spec.discontinuity);
-    if (SUCCEEDED(hr) && spec.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(spec.type));
-    if (SUCCEEDED(hr) && spec.streamId != AM_STREAM_MEDIA) hr = SetStreamId(sample, spec.streamId);
+    REFERENCE_TIME start = outgoing.start;
+    REFERENCE_TIME stop = outgoing.stop;
+    if (SUCCEEDED(hr)) hr = sample->SetTime(outgoing.timed ? &start : nullptr, outgoing.timed ? &stop : nullptr);
+    LONGLONG mediaStart = outgoing.mediaStart;
+    LONGLONG mediaStop = outgoing.mediaStop;
+    if (SUCCEEDED(hr) && outgoing.mediaTimed) hr = sample->SetMediaTime(&mediaStart, &mediaStop);
+    if (SUCCEEDED(hr)) hr = sample->SetSyncPoint(outgoing.sync);
+    if (SUCCEEDED(hr)) hr = sample->SetPreroll(outgoing.preroll);
+    if (SUCCEEDED(hr)) hr = sample->SetDiscontinuity(outgoing.discontinuity);
+    if (SUCCEEDED(hr) && outgoing.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(outgoing.type));
+    if (SUCCEEDED(hr) && outgoing.streamId != AM_STREAM_MEDIA) hr = SetStreamId(sample, outgoing.streamId);
     lastSent = sample;
     if (SUCCEEDED(hr)) hr = DeliverSample(sample);
     sample->Release();

@@ -19,7 +19,7 @@
 void FillVideoType(COwnedMediaType* type, LONG width = 16);
 
 // What a sent sample carries.
-struct SampleSpec {
+struct OutgoingSample {
     BYTE fill = 0x5A;
     LONG length = 64;
     bool timed = true;
@@ -68,7 +68,7 @@ public:
     STDMETHODIMP Notify(IBaseFilter* sender, Quality quality) override;
 
     // Fills a sample of the connection's allocator and delivers it.
-    HRESULT Send(const SampleSpec& spec);
+    HRESULT Send(const OutgoingSample& outgoing);
 
     // Set: insists on this allocator and announces it with readOnly.
     IMemAllocator* ownAllocator = nullptr;

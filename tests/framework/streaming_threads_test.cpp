@@ -45,8 +45,8 @@ TEST_F(StreamingThreadsTest, StopWhileTheCopyWaitsForAnOutputBuffer) {
     HRESULT first = E_FAIL;
     HRESULT second = E_FAIL;
     std::thread streaming([&] {
-        first = chain.source->Pin()->Send(SampleSpec());
-        second = chain.source->Pin()->Send(SampleSpec());
+        first = chain.source->Pin()->Send(OutgoingSample());
+        second = chain.source->Pin()->Send(OutgoingSample());
     });
     downstream->WaitForBlockedCaller();
     // Only the filter is stopped: it must free the waiting thread by itself.
@@ -63,7 +63,7 @@ TEST_F(StreamingThreadsTest, StopWhileDownstreamReceiveBlocks) {
     ConnectAndRun(FALSE);
     chain.sink->Pin()->blockInReceive = true;
     HRESULT sent = E_FAIL;
-    std::thread streaming([&] { sent = chain.source->Pin()->Send(SampleSpec()); });
+    std::thread streaming([&] { sent = chain.source->Pin()->Send(OutgoingSample()); });
     chain.sink->Pin()->WaitForBlockedReceive();
 
     // The filter's Stop waits for the receive lock until downstream lets go.
@@ -82,16 +82,16 @@ TEST_F(StreamingThreadsTest, AFlushReleasesABlockedReceive) {
     ConnectAndRun(FALSE);
     chain.sink->Pin()->blockInReceive = true;
     HRESULT sent = E_FAIL;
-    std::thread streaming([&] { sent = chain.source->Pin()->Send(SampleSpec()); });
+    std::thread streaming([&] { sent = chain.source->Pin()->Send(OutgoingSample()); });
     chain.sink->Pin()->WaitForBlockedReceive();
     // The flush takes only the filter lock, so it reaches downstream past the blocked Receive.
     EXPECT_EQ(S_OK, chain.filter->In()->BeginFlush());
     streaming.join();
     EXPECT_EQ(S_OK, sent);
-    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(OutgoingSample()));
     EXPECT_EQ(S_OK, chain.filter->In()->EndFlush());
     chain.sink->Pin()->blockInReceive = false;
-    EXPECT_EQ(S_OK, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(S_OK, chain.source->Pin()->Send(OutgoingSample()));
     EXPECT_EQ(2u, chain.sink->Pin()->Seen().size());
 }
 

@@ -12,13 +12,13 @@ const CLSID kTestFilterClass = {0x6a1f0c11, 0x52d3, 0x4e8b, {0x9a, 0x01, 0x33, 0
 
 }  // namespace
 
-void FillType(const TypeSpec& spec, COwnedMediaType* type) {
-    type->SetMajorType(spec.major);
-    type->SetSubtype(spec.sub);
-    type->SetFormatType(spec.format);
-    if (spec.block.empty()) return;
-    BYTE* block = type->ReserveFormatBlock(static_cast<ULONG>(spec.block.size()));
-    if (block != nullptr) memcpy(block, spec.block.data(), spec.block.size());
+void FillType(const TypeFields& fields, COwnedMediaType* type) {
+    type->SetMajorType(fields.major);
+    type->SetSubtype(fields.sub);
+    type->SetFormatType(fields.format);
+    if (fields.block.empty()) return;
+    BYTE* block = type->ReserveFormatBlock(static_cast<ULONG>(fields.block.size()));
+    if (block != nullptr) memcpy(block, fields.block.data(), fields.block.size());
 }
 
 TestPin::TestPin(TestFilter* filter, CLock* lock, const WCHAR* name, PIN_DIRECTION direction)

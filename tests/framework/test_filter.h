@@ -15,14 +15,14 @@
 #include "framework/lock.h"
 
 // One offered media type.
-struct TypeSpec {
+struct TypeFields {
     GUID major;
     GUID sub;
     GUID format;
     std::vector<BYTE> block;
 };
 
-void FillType(const TypeSpec& spec, COwnedMediaType* type);
+void FillType(const TypeFields& fields, COwnedMediaType* type);
 
 class TestFilter;
 
@@ -52,7 +52,7 @@ public:
     double SegmentRate() const { return segmentRate_; }
 
     // Offered types; empty with useBaseList keeps the base pin's "no types".
-    std::vector<TypeSpec> offered;
+    std::vector<TypeFields> offered;
     bool useBaseList = true;
     int typesVersion = 1;
     HRESULT enumResult = S_OK;

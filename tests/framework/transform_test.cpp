@@ -134,14 +134,14 @@ TEST_F(TransformTest, AFailedEndFlushLeavesTheInputFlushing) {
     IPin* input = chain.filter->In();
     ASSERT_EQ(S_OK, input->BeginFlush());
     EXPECT_EQ(1, chain.sink->Pin()->beginFlushCount);
-    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(OutgoingSample()));
     chain.filter->endFlushFailure = E_ABORT;
     EXPECT_EQ(E_ABORT, input->EndFlush());
-    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(S_FALSE, chain.source->Pin()->Send(OutgoingSample()));
     chain.filter->endFlushFailure = S_OK;
     ASSERT_EQ(S_OK, input->EndFlush());
     EXPECT_EQ(1, chain.sink->Pin()->endFlushCount);
-    EXPECT_EQ(S_OK, chain.source->Pin()->Send(SampleSpec()));
+    EXPECT_EQ(S_OK, chain.source->Pin()->Send(OutgoingSample()));
     EXPECT_EQ(1u, chain.sink->Pin()->Seen().size());
 }
 

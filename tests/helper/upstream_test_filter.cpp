@@ -61,21 +61,21 @@ HRESULT UpstreamTestPin::NextSample(IMediaSample** sample) {
     return ownAllocator_->GetBuffer(sample, nullptr, nullptr, 0);
 }
 
-HRESULT UpstreamTestPin::Send(const SampleToSend& spec) {
+HRESULT UpstreamTestPin::Send(const SampleToSend& wanted) {
     IMediaSample* sample = nullptr;
     HRESULT hr = NextSample(&sample);
     if (FAILED(hr)) return hr;
     BYTE* data = nullptr;
     hr = sample->GetPointer(&data);
-    if (SUCCEEDED(hr) && static_cast<LONG>(spec.data.size()) > sample->GetSize()) hr = E_OUTOFMEMORY;
+    if (SUCCEEDED(hr) && static_cast<LONG>(wanted.data.size()) > sample->GetSize()) hr = E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
-        if (!spec.data.empty()) memcpy(data, spec.data.data(), spec.data.size());
-        hr = sample->SetActualDataLength(static_cast<LONG>(spec.data.size()));
+        if (!wanted.data.empty()) memcpy(data, wanted.data.data(), wanted.data.size());
+        hr = sample->SetActualDataLength(static_cast<LONG>(wanted.data.size()));
     }
-    REFERENCE_TIME start = spec.start;
-    REFERENCE_TIME stop = spec.stop;
-    if (SUCCEEDED(hr)) hr = sample->SetTime(spec.timed ? &start : nullptr, spec.timed ? &stop : nullptr);
-    if (SUCCEEDED(hr) && spec.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(spec.type));
+    REFERENCE_TIME start = wanted.start;
+    REFERENCE_TIME stop = wanted.stop;
+    if (SUCCEEDED(hr)) hr = sample->SetTime(wanted.timed ? &start : nullptr, wanted.timed ? &stop : nullptr);
+    if (SUCCEEDED(hr) && wanted.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(wanted.type));
     if (SUCCEEDED(hr)) {
         sentObjects.push_back(sample);
         hr = DeliverSample(sample);
