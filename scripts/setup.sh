@@ -2,12 +2,22 @@
 # Installs the Debian packages the build and the tests need; quick when they are there.
 set -euo pipefail
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The i686 DLL runs under 32-bit Wine, whose packages come from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture"
+    $sudo dpkg --add-architecture i386
+fi
+
 packages=(
-    cmake ninja-build g++ python3
+    cmake ninja-build g++ python3 clang
     libgtest-dev libbenchmark-dev libpng-dev
-    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64
-    wine wine64
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+    wine wine64 wine32:i386
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
 )
 
 missing=()
@@ -17,8 +27,6 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
