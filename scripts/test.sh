@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: native (plain, address+UB sanitizers, thread sanitizer), both
-# Windows builds, and the x86_64 DLL under Wine.
+# Windows builds, and the Wine tests of both DLLs (the x86_64 one under 64-bit
+# Wine, the i686 one under 32-bit Wine).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"

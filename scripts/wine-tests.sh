@@ -1,22 +1,25 @@
 #!/bin/bash
-# Checks the Windows builds of Dravik.dll and runs the Windows test programs
+# Checks the Windows builds of Dravik.dll and runs their Windows test programs
 # under Wine.
-#     scripts/wine-tests.sh <build-win64-dir> [<build-win32-dir>]
+#     scripts/wine-tests.sh <build-dir>...
 # Every given build's Dravik.dll must import system DLLs only and export
 # exactly the four entry points, undecorated. The programs listed in the
-# x86_64 build's wine-tests.list (tests/wine/*_test.cpp) then run in a Wine
-# prefix inside that build; any failure fails the script.
+# build's wine-tests.list (tests/wine/*_test.cpp and the end-to-end host) then
+# run against that DLL in a Wine prefix inside the build, with the loader of
+# the build's bitness, and the build's dravik_stamp.exe must write what the
+# native one writes. Any failure fails the script; the closing lines give
+# each program's counts.
 set -u
 
 usage() {
-    echo "usage: $0 <build-win64-dir> [<build-win32-dir>]" >&2
+    echo "usage: $0 <build-dir>..." >&2
     exit 2
 }
 
-[ $# -ge 1 ] && [ $# -le 2 ] || usage
+[ $# -ge 1 ] || usage
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-win64=$1
 failures=0
+summary=()
 
 # DLLs every Windows machine has; anything else would have to be shipped.
 allowed_imports="advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll"
@@ -53,43 +56,57 @@ check_dll() {
     return $status
 }
 
+# Runs one build's programs in its own prefix; the count of failed ones.
+run_build() {
+    local build=$1 list=$1/wine-tests.list failed=0 program log status counts
+    if [ ! -f "$list" ]; then
+        echo "FAIL: $list is missing; configure and build $build first"
+        return 1
+    fi
+    # shellcheck source=wine-env.sh
+    . "$scripts/wine-env.sh" "$build" || return 1
+    echo "== $build: programs under $DRAVIK_WINE"
+    while read -r program; do
+        [ -n "$program" ] || continue
+        echo "== $program ($build)"
+        if [ ! -f "$build/$program" ]; then
+            echo "FAIL: $program was not built"
+            failed=$((failed + 1))
+            continue
+        fi
+        # Run from the build folder, where Dravik.dll sits beside the program.
+        log=$build/wine-logs/${program%.exe}.log
+        mkdir -p "$build/wine-logs"
+        # A program that hangs fails here instead of holding up the rest.
+        (cd "$build" && timeout -k 10 900 "$DRAVIK_WINE" "./$program" </dev/null) | tee "$log"
+        status=${PIPESTATUS[0]}
+        counts=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
+        summary+=("$build $program: ${counts:-no summary line} (exit $status)")
+        if [ "$status" -ne 0 ]; then
+            echo "FAIL: $program"
+            failed=$((failed + 1))
+        fi
+    done <"$list"
+
+    # dravik_stamp: the native and the Windows build give the same output.
+    echo "== dravik_stamp: native and Windows output ($build)"
+    if ! "$scripts/../tests/tool/same_output_on_both_targets.sh" "$native_stamp" "$build"; then
+        echo "FAIL: dravik_stamp output differs between the native build and $build"
+        failed=$((failed + 1))
+    fi
+    "$DRAVIK_WINESERVER" -k 2>/dev/null
+    return $failed
+}
+
+native_stamp=${DRAVIK_NATIVE_STAMP:-$scripts/../build/native/dravik_stamp}
 for build in "$@"; do
     check_dll "$build/Dravik.dll" || failures=$((failures + 1))
+    run_build "$build"
+    failures=$((failures + $?))
 done
 
-list=$win64/wine-tests.list
-if [ ! -f "$list" ]; then
-    echo "FAIL: $list is missing; configure and build $win64 first"
-    exit 1
-fi
-
-# shellcheck source=wine-env.sh
-. "$scripts/wine-env.sh" "$win64" || exit 1
-
-while read -r program; do
-    [ -n "$program" ] || continue
-    echo "== $program"
-    if [ ! -f "$win64/$program" ]; then
-        echo "FAIL: $program was not built"
-        failures=$((failures + 1))
-        continue
-    fi
-    # Run from the build folder, where Dravik.dll sits beside the program.
-    if ! (cd "$win64" && "$DRAVIK_WINE" "./$program" </dev/null); then
-        echo "FAIL: $program"
-        failures=$((failures + 1))
-    fi
-done <"$list"
-
-# dravik_stamp: the native and the Windows build give the same output.
-echo "== dravik_stamp: native and Windows output"
-native_stamp=${DRAVIK_NATIVE_STAMP:-$scripts/../build/native/dravik_stamp}
-if ! "$scripts/../tests/tool/same_output_on_both_targets.sh" "$native_stamp" "$win64"; then
-    echo "FAIL: dravik_stamp output differs between the native and the Windows build"
-    failures=$((failures + 1))
-fi
-"$DRAVIK_WINESERVER" -k 2>/dev/null
-
+echo "== wine test programs"
+printf '%s\n' "${summary[@]}"
 if [ $failures -ne 0 ]; then
     echo "wine tests: $failures failed"
     exit 1

@@ -1,7 +1,7 @@
 // Registers Dravik.dll with the platform's own regsvr32 and checks what a host
-// then finds: the COM server keys, the filter mapper's entries with their
-// merit, and both filters created through COM's activation; then unregisters
-// it, twice.
+// then finds: the COM server keys in the registry view of the DLL's bitness
+// and not in the other, the filter mapper's entries with their merit, and both
+// filters created through COM's activation; then unregisters it, twice.
 #include <windows.h>
 #include <dshow.h>
 
@@ -29,6 +29,14 @@ const CFilterRow kRows[] = {
 
 const DWORD kMerit = 0x200000;
 
+// A 64-bit Windows keeps the classes of 32-bit and of 64-bit servers apart; a
+// host finds only those of its own bitness.
+const bool kIs64Bit = sizeof(void*) == 8;
+const REGSAM kOwnView = kIs64Bit ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const REGSAM kOtherView = kIs64Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+const char* const kOwnViewName = kIs64Bit ? "the 64-bit registry view" : "the 32-bit registry view";
+const char* const kOtherViewName = kIs64Bit ? "the 32-bit registry view" : "the 64-bit registry view";
+
 std::wstring ClsidText(REFCLSID clsid) {
     WCHAR text[39] = {};
     StringFromGUID2(clsid, text, 39);
@@ -53,15 +61,24 @@ std::wstring ModulePath() {
     return text.substr(0, text.find_last_of(L'\\') + 1) + L"Dravik.dll";
 }
 
-// Runs the platform's regsvr32 silently and answers its exit code (or -1).
-long RunRegsvr32(const std::wstring& arguments) {
+// This process runs under WoW64 (a 32-bit program on 64-bit Windows).
+bool IsWow64(HANDLE process) {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(process, &wow64) && wow64;
+}
+
+// Runs the platform's regsvr32 silently and answers its exit code (or -1);
+// `sameBitness` tells whether the regsvr32 started has this program's bitness.
+long RunRegsvr32(const std::wstring& arguments, bool* sameBitness) {
     std::wstring command = L"regsvr32.exe /s " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
+    *sameBitness = false;
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return -1;
     }
+    *sameBitness = IsWow64(process.hProcess) == IsWow64(GetCurrentProcess());
     DWORD exitCode = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &exitCode)) {
         exitCode = static_cast<DWORD>(-1);
@@ -71,9 +88,9 @@ long RunRegsvr32(const std::wstring& arguments) {
     return static_cast<long>(exitCode);
 }
 
-bool KeyExists(const std::wstring& path) {
+bool KeyExists(const std::wstring& path, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
@@ -82,7 +99,7 @@ bool KeyExists(const std::wstring& path) {
 std::wstring ReadString(const std::wstring& path, const WCHAR* name, bool* ok) {
     *ok = false;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::wstring();
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | kOwnView, &key) != ERROR_SUCCESS) return std::wstring();
     WCHAR text[1024] = {};
     DWORD size = sizeof(text) - sizeof(WCHAR);
     DWORD type = REG_NONE;
@@ -104,6 +121,7 @@ void CheckServerKeys(CCheckReport& report, const CFilterRow& row, const std::wst
     }
     const std::wstring model = ReadString(key + L"\\InprocServer32", L"ThreadingModel", &ok);
     report.Check(ok && model == L"Both", Label("ThreadingModel is Both", row).c_str());
+    report.Check(!KeyExists(key, kOtherView), Label((std::string("no CLSID key in ") + kOtherViewName).c_str(), row).c_str());
 }
 
 // The mapper's own record of the filter: its name, its CLSID and the merit
@@ -121,7 +139,7 @@ void CheckMapperEntry(CCheckReport& report, const CFilterRow& row) {
     BYTE data[4096] = {};
     DWORD size = sizeof(data);
     DWORD type = REG_NONE;
-    LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle);
+    LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOwnView, &handle);
     if (status == ERROR_SUCCESS) {
         status = RegQueryValueExW(handle, L"FilterData", nullptr, &type, data, &size);
         RegCloseKey(handle);
@@ -219,7 +237,10 @@ int main() {
     }
     const std::wstring quoted = L"\"" + modulePath + L"\"";
 
-    report.Check(RunRegsvr32(quoted) == 0, "regsvr32 Dravik.dll succeeds");
+    std::printf("  registry: %s\n", kOwnViewName);
+    bool sameBitness = false;
+    report.Check(RunRegsvr32(quoted, &sameBitness) == 0, "regsvr32 Dravik.dll succeeds");
+    report.Check(sameBitness, "the regsvr32 a program of this bitness starts has its bitness");
     for (const CFilterRow& row : kRows) {
         CheckServerKeys(report, row, modulePath);
         CheckMapperEntry(report, row);
@@ -237,11 +258,11 @@ int main() {
     for (const CFilterRow& row : kRows) CheckActivation(report, row, modulePath);
     if (SUCCEEDED(initialised)) CoUninitialize();
 
-    report.Check(RunRegsvr32(L"/u " + quoted) == 0, "regsvr32 /u Dravik.dll succeeds");
+    report.Check(RunRegsvr32(L"/u " + quoted, &sameBitness) == 0, "regsvr32 /u Dravik.dll succeeds");
     for (const CFilterRow& row : kRows) {
-        report.Check(!KeyExists(ServerKey(*row.clsid)), Label("CLSID key removed", row).c_str());
-        report.Check(!KeyExists(MapperInstanceKey(*row.clsid)), Label("mapper entry removed", row).c_str());
+        report.Check(!KeyExists(ServerKey(*row.clsid), kOwnView), Label("CLSID key removed", row).c_str());
+        report.Check(!KeyExists(MapperInstanceKey(*row.clsid), kOwnView), Label("mapper entry removed", row).c_str());
     }
-    report.Check(RunRegsvr32(L"/u " + quoted) == 0, "a second regsvr32 /u succeeds");
+    report.Check(RunRegsvr32(L"/u " + quoted, &sameBitness) == 0, "a second regsvr32 /u succeeds");
     return report.Finish();
 }
