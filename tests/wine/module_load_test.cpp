@@ -1,6 +1,7 @@
 // Loads Dravik.dll the way the COM runtime does and checks what a host sees
-// before any filter exists: the four entry points, the class object's refusal
-// paths, the unload answer, the version record and the logo resource.
+// before any filter exists: the four entry points (found by their undecorated
+// names and called as stdcall also in a 32-bit host), the class object's
+// refusal paths, the unload answer, the version record and the logo resource.
 #include <windows.h>
 #include <ocidl.h>
 

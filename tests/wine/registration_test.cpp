@@ -11,6 +11,7 @@
 #include <dravik/dravik.h>
 
 #include "tests/wine/check_report.h"
+#include "tests/wine/regsvr32_process.h"
 
 namespace {
 
@@ -51,42 +52,6 @@ std::wstring MapperInstanceKey(REFCLSID clsid) {
 }
 
 std::string Label(const char* what, const CFilterRow& row) { return std::string(what) + " (" + row.label + ")"; }
-
-// Dravik.dll beside this program.
-std::wstring ModulePath() {
-    WCHAR path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();
-    std::wstring text(path);
-    return text.substr(0, text.find_last_of(L'\\') + 1) + L"Dravik.dll";
-}
-
-// This process runs under WoW64 (a 32-bit program on 64-bit Windows).
-bool IsWow64(HANDLE process) {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(process, &wow64) && wow64;
-}
-
-// Runs the platform's regsvr32 silently and answers its exit code (or -1);
-// `sameBitness` tells whether the regsvr32 started has this program's bitness.
-long RunRegsvr32(const std::wstring& arguments, bool* sameBitness) {
-    std::wstring command = L"regsvr32.exe /s " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    *sameBitness = false;
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return -1;
-    }
-    *sameBitness = IsWow64(process.hProcess) == IsWow64(GetCurrentProcess());
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &exitCode)) {
-        exitCode = static_cast<DWORD>(-1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<long>(exitCode);
-}
 
 bool KeyExists(const std::wstring& path, REGSAM view) {
     HKEY key = nullptr;
@@ -230,7 +195,7 @@ void CheckActivation(CCheckReport& report, const CFilterRow& row, const std::wst
 
 int main() {
     CCheckReport report;
-    const std::wstring modulePath = ModulePath();
+    const std::wstring modulePath = DravikPathBesideProgram();
     if (!report.Check(!modulePath.empty() && GetFileAttributesW(modulePath.c_str()) != INVALID_FILE_ATTRIBUTES,
                       "Dravik.dll lies beside the program")) {
         return report.Finish();
