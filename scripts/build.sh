@@ -9,8 +9,12 @@ case "$name" in
     asan) args=(-DCMAKE_BUILD_TYPE=Debug -DDRAVIK_SANITIZE=address) ;;
     tsan) args=(-DCMAKE_BUILD_TYPE=Debug -DDRAVIK_SANITIZE=thread) ;;
     release) args=(-DCMAKE_BUILD_TYPE=Release) ;;
-    win64) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake") ;;
-    win32) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake") ;;
+    # With debug information, which scripts/dist.sh keeps beside the stripped
+    # DLLs; it leaves the generated code as it is.
+    win64) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-g -DCMAKE_CXX_FLAGS=-g
+                 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake") ;;
+    win32) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-g -DCMAKE_CXX_FLAGS=-g
+                 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake") ;;
     *) echo "unknown configuration: $name" >&2; exit 2 ;;
 esac
 cmake -S "$root" -B "$root/build/$name" -G Ninja "${args[@]}" >/dev/null
