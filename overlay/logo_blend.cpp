@@ -13,17 +13,17 @@ bool AcceptsImage(const VideoFrameLayout& image) {
     return rgba && image.bitCount == 32 && image.planes[0] != nullptr;
 }
 
+bool IsPlanar420(DWORD fourcc) {
+    return fourcc == FourccYv12 || fourcc == FourccIyuv || fourcc == FourccNv12 || fourcc == FourccI420 ||
+           fourcc == FourccP420;
+}
+
 // The routine for the frame's format, or null when nothing is drawn on it.
 // Chroma-carrying formats need their chroma planes; without them nothing is drawn.
 RegionBlender ResolveBlender(const VideoFrameLayout& frame) {
     const bool chroma = frame.planes[1] != nullptr && frame.planes[2] != nullptr;
+    if (IsPlanar420(frame.fourcc)) return chroma ? BlendPlanar420Region : nullptr;
     switch (frame.fourcc) {
-        case FourccYv12:
-        case FourccIyuv:
-        case FourccNv12:
-        case FourccI420:
-        case FourccP420:
-            return chroma ? BlendPlanar420Region : nullptr;
         case FourccUyvy:
         case FourccHdyc:
             return BlendUyvyRegion;
@@ -38,17 +38,23 @@ RegionBlender ResolveBlender(const VideoFrameLayout& frame) {
     }
 }
 
-}  // namespace
+// The part of the image that lands on the frame, aligned to the format's pixel groups.
+struct Placement {
+    LONG x;
+    LONG y;
+    LONG width;
+    LONG height;
+    LONG imageColumn;  // the image pixel at (x, y)
+    LONG imageRow;
+};
 
-bool BlendImage(const VideoFrameLayout* frame, const VideoFrameLayout* image, LONG x, LONG y) {
-    if (frame == nullptr || image == nullptr || !AcceptsImage(*image)) return false;
-    if (frame->fourcc == FourccRgb && frame->bitCount != 24 && frame->bitCount != 32) return false;
-
+// False when nothing of the image is left on the frame.
+bool Place(const VideoFrameLayout& frame, LONG imageWidth, LONG imageHeight, LONG x, LONG y, Placement* placement) {
     // Clipping in 64 bits: x and y may lie anywhere.
     int64_t left = x;
     int64_t top = y;
-    int64_t width = image->width;
-    int64_t height = image->height;
+    int64_t width = imageWidth;
+    int64_t height = imageHeight;
     int64_t imageColumn = 0;
     int64_t imageRow = 0;
     if (left < 0) {
@@ -61,39 +67,192 @@ bool BlendImage(const VideoFrameLayout* frame, const VideoFrameLayout* image, LO
         height += top;
         top = 0;
     }
-    if (left + width > frame->width) width = frame->width - left;
-    if (top + height > frame->height) height = frame->height - top;
+    if (left + width > frame.width) width = frame.width - left;
+    if (top + height > frame.height) height = frame.height - top;
 
-    if (frame->fourcc != FourccRgb) {
+    if (frame.fourcc != FourccRgb) {
         width &= ~int64_t{1};
         left &= ~int64_t{1};
     }
-    const bool rowPairs = frame->fourcc == FourccYv12 || frame->fourcc == FourccIyuv || frame->fourcc == FourccNv12 ||
-                          frame->fourcc == FourccI420 || frame->fourcc == FourccP420;
     // Planar 4:2:0 is taken in whole row pairs whatever bit count the frame declares.
-    if (frame->bitCount == 12 || rowPairs) {
+    if (frame.bitCount == 12 || IsPlanar420(frame.fourcc)) {
         height &= ~int64_t{1};
         top &= ~int64_t{1};
     }
+    if (width <= 0 || height <= 0) return false;
+    *placement = {static_cast<LONG>(left),   static_cast<LONG>(top),         static_cast<LONG>(width),
+                  static_cast<LONG>(height), static_cast<LONG>(imageColumn), static_cast<LONG>(imageRow)};
+    return true;
+}
 
-    const RegionBlender blender = ResolveBlender(*frame);
-    if (blender == nullptr || frame->planes[0] == nullptr || width <= 0 || height <= 0) return true;
+bool RefusesFrame(const VideoFrameLayout& frame) {
+    return frame.fourcc == FourccRgb && frame.bitCount != 24 && frame.bitCount != 32;
+}
 
+void BlendRegionOf(const VideoFrameLayout& frame, const VideoFrameLayout& image, const Placement& placement,
+                   RegionBlender blender) {
     BlendRegion region;
     for (int plane = 0; plane < 3; ++plane) {
-        region.planes[plane] = frame->planes[plane];
-        region.strides[plane] = frame->strides[plane];
-        region.sampleStep[plane] = frame->sampleStep[plane];
+        region.planes[plane] = frame.planes[plane];
+        region.strides[plane] = frame.strides[plane];
+        region.sampleStep[plane] = frame.sampleStep[plane];
     }
-    region.bytesPerPixel = frame->bitCount / 8;
-    region.image = image->planes[0] + static_cast<ptrdiff_t>(imageRow) * image->strides[0] +
-                   static_cast<ptrdiff_t>(imageColumn) * 4;
-    region.imageStride = image->strides[0];
-    region.x = static_cast<LONG>(left);
-    region.y = static_cast<LONG>(top);
-    region.width = static_cast<LONG>(width);
-    region.height = static_cast<LONG>(height);
+    region.bytesPerPixel = frame.bitCount / 8;
+    region.image = image.planes[0] + static_cast<ptrdiff_t>(placement.imageRow) * image.strides[0] +
+                   static_cast<ptrdiff_t>(placement.imageColumn) * 4;
+    region.imageStride = image.strides[0];
+    region.x = placement.x;
+    region.y = placement.y;
+    region.width = placement.width;
+    region.height = placement.height;
     blender(region);
+}
+
+BYTE* RowAt(BYTE* plane, LONG stride, LONG row, ptrdiff_t column) {
+    return plane + static_cast<ptrdiff_t>(row) * stride + column;
+}
+
+// The visible groups of a region row, as merged runs, from the pixel runs of
+// one or two image rows: a group of k pixels starting at image column c0 + k * g
+// is visible when any of its pixels is.
+class GroupRuns {
+public:
+    GroupRuns(const PreparedImage& image, LONG firstRow, LONG rows, LONG firstColumn, LONG pixelsPerGroup,
+              LONG groups)
+        : firstColumn_(firstColumn), pixelsPerGroup_(pixelsPerGroup), groups_(groups) {
+        for (LONG row = 0; row < 2; ++row) {
+            at_[row] = row < rows ? image.RunsBegin(firstRow + row) : nullptr;
+            end_[row] = row < rows ? image.RunsEnd(firstRow + row) : nullptr;
+        }
+    }
+
+    bool Next(LONG* first, LONG* end) {
+        if (!Take(first, end)) return false;
+        LONG nextFirst, nextEnd;
+        while (Peek(&nextFirst, &nextEnd) && nextFirst <= *end) {
+            Take(&nextFirst, &nextEnd);
+            if (nextEnd > *end) *end = nextEnd;
+        }
+        return true;
+    }
+
+private:
+    // The groups a pixel run covers; false when none lie in the region.
+    bool GroupsOf(const PixelRun& run, LONG* first, LONG* end) const {
+        if (run.end <= firstColumn_) return false;
+        const LONG begin = run.begin > firstColumn_ ? run.begin - firstColumn_ : 0;
+        *first = begin / pixelsPerGroup_;
+        const LONG last = (run.end - firstColumn_ + pixelsPerGroup_ - 1) / pixelsPerGroup_;
+        *end = last < groups_ ? last : groups_;
+        return *first < *end;
+    }
+
+    // The row whose next run covers groups starting leftmost; -1 when both are done.
+    LONG Leftmost(LONG* first, LONG* end) {
+        LONG best = -1;
+        for (LONG row = 0; row < 2; ++row) {
+            LONG runFirst = 0, runEnd = 0;
+            // Runs left of the region are passed over; the first one right of it ends the row.
+            while (at_[row] != end_[row] && !GroupsOf(*at_[row], &runFirst, &runEnd)) {
+                at_[row] = at_[row]->end <= firstColumn_ ? at_[row] + 1 : end_[row];
+            }
+            if (at_[row] != end_[row] && (best < 0 || runFirst < *first)) {
+                best = row;
+                *first = runFirst;
+                *end = runEnd;
+            }
+        }
+        return best;
+    }
+
+    bool Peek(LONG* first, LONG* end) { return Leftmost(first, end) >= 0; }
+
+    bool Take(LONG* first, LONG* end) {
+        const LONG row = Leftmost(first, end);
+        if (row < 0) return false;
+        ++at_[row];
+        return true;
+    }
+
+    const PixelRun* at_[2];
+    const PixelRun* end_[2];
+    LONG firstColumn_;
+    LONG pixelsPerGroup_;
+    LONG groups_;
+};
+
+void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image, const Placement& placement,
+                      RgbRowBlender blend) {
+    const LONG bytesPerPixel = frame.bitCount / 8;
+    const ptrdiff_t imageByte = static_cast<ptrdiff_t>(placement.imageColumn) * bytesPerPixel;
+    for (LONG i = 0; i < placement.height; ++i) {
+        const LONG imageRow = placement.imageRow + i;
+        // A negative stride still counts rows from the top of the picture.
+        const RgbRowSpan span = {
+            RowAt(frame.planes[0], frame.strides[0], placement.y + i,
+                  static_cast<ptrdiff_t>(placement.x) * bytesPerPixel),
+            image.RgbAlpha(bytesPerPixel, imageRow) + imageByte, image.RgbColour(bytesPerPixel, imageRow) + imageByte,
+            placement.width * bytesPerPixel};
+        GroupRuns runs(image, imageRow, 1, placement.imageColumn, 1, placement.width);
+        LONG first, end;
+        while (runs.Next(&first, &end)) blend(span, first * bytesPerPixel, (end - first) * bytesPerPixel);
+    }
+}
+
+// The rows for a YUV frame's layout; null when it takes the group-by-group path.
+YuvRowBlender YuvRowsFor(const VideoFrameLayout& frame, const BlendRows& rows) {
+    if (frame.fourcc == FourccYuy2) return rows.yuy2;
+    if (frame.fourcc == FourccUyvy || frame.fourcc == FourccHdyc) return rows.uyvy;
+    const bool separate = frame.sampleStep[1] == 1 && frame.sampleStep[2] == 1;
+    if (frame.fourcc == FourccP422) return separate ? rows.planar422 : nullptr;
+    if (separate) return rows.planar420;
+    const bool interleaved = frame.sampleStep[1] == 2 && frame.sampleStep[2] == 2 &&
+                             frame.planes[2] == frame.planes[1] + 1 && frame.strides[1] == frame.strides[2];
+    return interleaved ? rows.semiPlanar420 : nullptr;
+}
+
+void BlendPreparedYuv(const VideoFrameLayout& frame, const PreparedImage& image, const Placement& placement,
+                      YuvRowBlender blend) {
+    const bool quads = IsPlanar420(frame.fourcc);
+    const bool packed = frame.fourcc == FourccYuy2 || frame.fourcc == FourccUyvy || frame.fourcc == FourccHdyc;
+    const LONG rowsPerGroup = quads ? 2 : 1;
+    const LONG parity = placement.imageColumn & 1;
+    const ptrdiff_t firstTerm = placement.imageColumn >> 1;
+    YuvRowSpan span{};
+    span.termStride = image.TermStride();
+    span.groups = placement.width / 2;
+    for (LONG i = 0; i < placement.height; i += rowsPerGroup) {
+        const LONG row = placement.y + i;
+        const LONG imageRow = placement.imageRow + i;
+        const LONG chromaRow = quads ? row / 2 : row;
+        const ptrdiff_t lumaColumn = packed ? 2 * static_cast<ptrdiff_t>(placement.x) : placement.x;
+        const ptrdiff_t chromaColumn = static_cast<ptrdiff_t>(placement.x / 2) * frame.sampleStep[1];
+        span.luma[0] = RowAt(frame.planes[0], frame.strides[0], row, lumaColumn);
+        span.luma[1] = quads ? RowAt(frame.planes[0], frame.strides[0], row + 1, lumaColumn) : nullptr;
+        span.u = packed ? nullptr : RowAt(frame.planes[1], frame.strides[1], chromaRow, chromaColumn);
+        span.v = packed ? nullptr
+                        : RowAt(frame.planes[2], frame.strides[2], chromaRow,
+                                static_cast<ptrdiff_t>(placement.x / 2) * frame.sampleStep[2]);
+        span.terms[0] = image.Terms(imageRow, parity) + firstTerm;
+        span.terms[1] = quads ? image.Terms(imageRow + 1, parity) + firstTerm : nullptr;
+        GroupRuns runs(image, imageRow, rowsPerGroup, placement.imageColumn, 2, span.groups);
+        LONG first, end;
+        while (runs.Next(&first, &end)) blend(span, first, end - first);
+    }
+}
+
+}  // namespace
+
+bool BlendImage(const VideoFrameLayout* frame, const VideoFrameLayout* image, LONG x, LONG y) {
+    if (frame == nullptr || image == nullptr || !AcceptsImage(*image)) return false;
+    if (RefusesFrame(*frame)) return false;
+    const RegionBlender blender = ResolveBlender(*frame);
+    Placement placement;
+    if (blender == nullptr || frame->planes[0] == nullptr ||
+        !Place(*frame, image->width, image->height, x, y, &placement)) {
+        return true;
+    }
+    BlendRegionOf(*frame, *image, placement, blender);
     return true;
 }
 
@@ -101,4 +260,34 @@ bool DrawLogo(const VideoFrameLayout* frame, const VideoFrameLayout* logo) {
     if (frame == nullptr || logo == nullptr) return false;
     const LONG x = static_cast<LONG>((int64_t{frame->width} - logo->width) >> 1);
     return BlendImage(frame, logo, x, frame->height >> 4);
+}
+
+bool BlendPreparedImage(const VideoFrameLayout* frame, const PreparedImage& image, LONG x, LONG y,
+                        const BlendRows& rows) {
+    if (frame == nullptr || !image.Ready()) return false;
+    if (RefusesFrame(*frame)) return false;
+    const VideoFrameLayout& source = image.Source();
+    const RegionBlender blender = ResolveBlender(*frame);
+    Placement placement;
+    if (blender == nullptr || frame->planes[0] == nullptr ||
+        !Place(*frame, source.width, source.height, x, y, &placement)) {
+        return true;
+    }
+    if (frame->fourcc == FourccRgb) {
+        BlendPreparedRgb(*frame, image, placement, rows.rgb);
+        return true;
+    }
+    const YuvRowBlender yuvRows = YuvRowsFor(*frame, rows);
+    if (yuvRows == nullptr) {
+        BlendRegionOf(*frame, source, placement, blender);
+    } else {
+        BlendPreparedYuv(*frame, image, placement, yuvRows);
+    }
+    return true;
+}
+
+bool DrawPreparedLogo(const VideoFrameLayout* frame, const PreparedImage& logo, const BlendRows& rows) {
+    if (frame == nullptr || !logo.Ready()) return false;
+    const LONG x = static_cast<LONG>((int64_t{frame->width} - logo.Source().width) >> 1);
+    return BlendPreparedImage(frame, logo, x, frame->height >> 4, rows);
 }
