@@ -33,8 +33,8 @@ struct RgbRowSpan {
     LONG bytes;
 };
 
-// Blend groups (RGB: bytes) [first, first + count) of the span; every group
-// in that range is under at least one visible image pixel.
+// Blend groups (RGB: bytes) [first, first + count) of the span. A group
+// whose image pixels are all transparent keeps its bytes.
 typedef void (*YuvRowBlender)(const YuvRowSpan& span, LONG first, LONG count);
 typedef void (*RgbRowBlender)(const RgbRowSpan& span, LONG first, LONG count);
 

@@ -55,6 +55,11 @@ struct Avx2 {
         return _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(lo), index),
                                    _mm256_cmpgt_epi32(_mm256_set1_epi32(hi), index));
     }
+    static M Opaque(V weight) {
+        return _mm256_xor_si256(_mm256_cmpeq_epi32(weight, _mm256_set1_epi32(256)), _mm256_set1_epi32(-1));
+    }
+    static M Either(M a, M b) { return _mm256_or_si256(a, b); }
+    static M Both(M a, M b) { return _mm256_and_si256(a, b); }
     static V Select(M mask, V taken, V other) { return _mm256_blendv_epi8(other, taken, mask); }
 
     // f(256 - a) + ca as 256f + a(c - f), exact in 16 bits; unpack and pack stay within 128-bit halves.

@@ -14,9 +14,16 @@ ImageTerms TermsAt(const YuvRowSpan& span, int imageRow, int side, LONG group) {
             block[(2 * TermGreen + side) * stride], block[(2 * TermBlue + side) * stride]};
 }
 
+// Both pixels of the group on the image row have alpha 0.
+bool Transparent(const YuvRowSpan& span, int imageRow, LONG group) {
+    const int32_t* weights = span.terms[imageRow] + group + 2 * TermFrameWeight * static_cast<ptrdiff_t>(span.termStride);
+    return weights[0] == 256 && weights[span.termStride] == 256;
+}
+
 template <int Y0, int U, int Y1, int V>
 void PackedRow(const YuvRowSpan& span, LONG first, LONG count) {
     for (LONG group = first; group < first + count; ++group) {
+        if (Transparent(span, 0, group)) continue;
         BYTE* pair = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
         MixPair(pair + Y0, pair + Y1, pair + U, pair + V, TermsAt(span, 0, 0, group), TermsAt(span, 0, 1, group));
     }
@@ -24,6 +31,7 @@ void PackedRow(const YuvRowSpan& span, LONG first, LONG count) {
 
 void Planar422Row(const YuvRowSpan& span, LONG first, LONG count) {
     for (LONG group = first; group < first + count; ++group) {
+        if (Transparent(span, 0, group)) continue;
         BYTE* pair = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         MixPair(pair, pair + 1, span.u + group, span.v + group, TermsAt(span, 0, 0, group),
                 TermsAt(span, 0, 1, group));
@@ -34,6 +42,7 @@ void Planar422Row(const YuvRowSpan& span, LONG first, LONG count) {
 template <int Step>
 void Row420(const YuvRowSpan& span, LONG first, LONG count) {
     for (LONG group = first; group < first + count; ++group) {
+        if (Transparent(span, 0, group) && Transparent(span, 1, group)) continue;
         const ptrdiff_t luma = 2 * static_cast<ptrdiff_t>(group);
         const ptrdiff_t chroma = Step * static_cast<ptrdiff_t>(group);
         const ImageTerms terms[4] = {TermsAt(span, 0, 0, group), TermsAt(span, 0, 1, group),

@@ -7,7 +7,9 @@
 //   Set1, Add, Sub, Mul (low 32 bits), And, Or, Srai<n>, Srli<n>, Slli<n>;
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
 //   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
-//   LoadTerms (N int32 values); Lanes(lo, hi) and Select(mask, taken, other);
+//   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
+//   frame weight is not 256), Either and Both of two masks, and
+//   Select(mask, taken, other);
 //   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi).
 #ifndef DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
 #define DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
@@ -60,9 +62,11 @@ struct YuvMix {
     };
 
     // One pixel per lane: its mixed colour, and its new luma in the low byte.
-    static V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride, int side, Rgb* mixed) {
+    static V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride, int side, Rgb* mixed,
+                   typename O::M* opaque) {
         const V t = O::Mul(luma, O::Set1(38155));
         const V weight = O::LoadTerms(terms + (2 * TermFrameWeight + side) * stride);
+        *opaque = O::Opaque(weight);
         const V r4 = O::template Srai<13>(O::Add(t, chroma.r));
         const V g4 = O::template Srai<13>(O::Add(t, chroma.g));
         const V b4 = O::template Srai<13>(O::Add(t, chroma.b));
@@ -87,26 +91,38 @@ struct YuvMix {
 
     static Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
 
-    // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
-    static void Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
+    // A pair sharing U and V: y0, y1, u, v replaced by their blended values;
+    // the lanes with a visible pixel.
+    static typename O::M Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb left, right;
-        *y0 = Pixel(*y0, chroma, terms, stride, 0, &left);
-        *y1 = Pixel(*y1, chroma, terms, stride, 1, &right);
+        typename O::M opaque[2];
+        *y0 = Pixel(*y0, chroma, terms, stride, 0, &left, &opaque[0]);
+        *y1 = Pixel(*y1, chroma, terms, stride, 1, &right, &opaque[1]);
         ChromaOut<18>(Plus(left, right), u, v);
+        return O::Either(opaque[0], opaque[1]);
     }
 
     // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
-    static void Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms, ptrdiff_t stride) {
+    static typename O::M Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
+                              ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb mixed[4];
-        y[0] = Pixel(y[0], chroma, topTerms, stride, 0, &mixed[0]);
-        y[1] = Pixel(y[1], chroma, topTerms, stride, 1, &mixed[1]);
-        y[2] = Pixel(y[2], chroma, bottomTerms, stride, 0, &mixed[2]);
-        y[3] = Pixel(y[3], chroma, bottomTerms, stride, 1, &mixed[3]);
+        typename O::M opaque[4];
+        y[0] = Pixel(y[0], chroma, topTerms, stride, 0, &mixed[0], &opaque[0]);
+        y[1] = Pixel(y[1], chroma, topTerms, stride, 1, &mixed[1], &opaque[1]);
+        y[2] = Pixel(y[2], chroma, bottomTerms, stride, 0, &mixed[2], &opaque[2]);
+        y[3] = Pixel(y[3], chroma, bottomTerms, stride, 1, &mixed[3], &opaque[3]);
         ChromaOut<19>(Plus(Plus(mixed[0], mixed[1]), Plus(mixed[2], mixed[3])), u, v);
+        return O::Either(O::Either(opaque[0], opaque[1]), O::Either(opaque[2], opaque[3]));
     }
 };
+
+// The lanes a block writes: visible groups, and of a partial block only lanes [lo, hi).
+template <class O, bool Masked>
+typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
+    return Masked ? O::Both(visible, O::Lanes(lo, hi)) : visible;
+}
 
 // Packed 4:2:2: one group per 32-bit word, bytes at the given shifts.
 template <class O, int Y0, int U, int Y1, int V>
@@ -122,11 +138,11 @@ struct PackedBlock {
         Vec u = O::And(O::template Srli<U>(word), byte);
         Vec y1 = O::And(O::template Srli<Y1>(word), byte);
         Vec v = O::And(O::template Srli<V>(word), byte);
-        YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride);
-        Vec out = O::Or(O::Or(O::template Slli<Y0>(y0), O::template Slli<U>(u)),
-                        O::Or(O::template Slli<Y1>(y1), O::template Slli<V>(v)));
-        if (Masked) out = O::Select(O::Lanes(lo, hi), out, word);
-        O::Store32(at, out);
+        const typename O::M lanes =
+            Taken<O, Masked>(YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride), lo, hi);
+        const Vec out = O::Or(O::Or(O::template Slli<Y0>(y0), O::template Slli<U>(u)),
+                              O::Or(O::template Slli<Y1>(y1), O::template Slli<V>(v)));
+        O::Store32(at, O::Select(lanes, out, word));
     }
 };
 
@@ -144,17 +160,11 @@ struct Planar422Block {
         Vec y1 = O::template Srli<8>(pair);
         Vec u = oldU;
         Vec v = oldV;
-        YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride);
-        Vec out = O::Or(y0, O::template Slli<8>(y1));
-        if (Masked) {
-            const typename O::M lanes = O::Lanes(lo, hi);
-            out = O::Select(lanes, out, pair);
-            u = O::Select(lanes, u, oldU);
-            v = O::Select(lanes, v, oldV);
-        }
-        O::StoreU16(luma, out);
-        O::StoreU8(span.u + group, u);
-        O::StoreU8(span.v + group, v);
+        const typename O::M lanes =
+            Taken<O, Masked>(YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride), lo, hi);
+        O::StoreU16(luma, O::Select(lanes, O::Or(y0, O::template Slli<8>(y1)), pair));
+        O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
+        O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
     }
 };
 
@@ -185,27 +195,17 @@ struct Block420 {
             u = oldU;
             v = oldV;
         }
-        YuvMix<O>::Quad(y, &u, &v, span.terms[0] + group, span.terms[1] + group, span.termStride);
-        Vec outTop = O::Or(y[0], O::template Slli<8>(y[1]));
-        Vec outBottom = O::Or(y[2], O::template Slli<8>(y[3]));
+        const typename O::M lanes = Taken<O, Masked>(
+            YuvMix<O>::Quad(y, &u, &v, span.terms[0] + group, span.terms[1] + group, span.termStride), lo, hi);
         if (Interleaved) {
-            Vec chroma = O::Or(u, O::template Slli<8>(v));
-            if (Masked) chroma = O::Select(O::Lanes(lo, hi), chroma, oldU);
-            O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group), chroma);
+            O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group),
+                        O::Select(lanes, O::Or(u, O::template Slli<8>(v)), oldU));
         } else {
-            if (Masked) {
-                u = O::Select(O::Lanes(lo, hi), u, oldU);
-                v = O::Select(O::Lanes(lo, hi), v, oldV);
-            }
-            O::StoreU8(span.u + group, u);
-            O::StoreU8(span.v + group, v);
+            O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
+            O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
         }
-        if (Masked) {
-            outTop = O::Select(O::Lanes(lo, hi), outTop, topPair);
-            outBottom = O::Select(O::Lanes(lo, hi), outBottom, bottomPair);
-        }
-        O::StoreU16(top, outTop);
-        O::StoreU16(bottom, outBottom);
+        O::StoreU16(top, O::Select(lanes, O::Or(y[0], O::template Slli<8>(y[1])), topPair));
+        O::StoreU16(bottom, O::Select(lanes, O::Or(y[2], O::template Slli<8>(y[3])), bottomPair));
     }
 };
 

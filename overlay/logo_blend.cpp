@@ -112,74 +112,17 @@ BYTE* RowAt(BYTE* plane, LONG stride, LONG row, ptrdiff_t column) {
     return plane + static_cast<ptrdiff_t>(row) * stride + column;
 }
 
-// The visible groups of a region row, as merged runs, from the pixel runs of
-// one or two image rows: a group of k pixels starting at image column c0 + k * g
-// is visible when any of its pixels is.
-class GroupRuns {
-public:
-    GroupRuns(const PreparedImage& image, LONG firstRow, LONG rows, LONG firstColumn, LONG pixelsPerGroup,
-              LONG groups)
-        : firstColumn_(firstColumn), pixelsPerGroup_(pixelsPerGroup), groups_(groups) {
-        for (LONG row = 0; row < 2; ++row) {
-            at_[row] = row < rows ? image.RunsBegin(firstRow + row) : nullptr;
-            end_[row] = row < rows ? image.RunsEnd(firstRow + row) : nullptr;
-        }
+// Calls blend(first, count) for the parts of a row's runs that fall in
+// units [offset, offset + units), counted from offset.
+template <class Blend>
+void ForEachRunIn(const UnitRun* run, const UnitRun* end, LONG offset, LONG units, const Blend& blend) {
+    for (; run != end && run->begin - offset < units; ++run) {
+        if (run->end <= offset) continue;
+        const LONG first = run->begin > offset ? run->begin - offset : 0;
+        const LONG last = run->end - offset < units ? run->end - offset : units;
+        blend(first, last - first);
     }
-
-    bool Next(LONG* first, LONG* end) {
-        if (!Take(first, end)) return false;
-        LONG nextFirst, nextEnd;
-        while (Peek(&nextFirst, &nextEnd) && nextFirst <= *end) {
-            Take(&nextFirst, &nextEnd);
-            if (nextEnd > *end) *end = nextEnd;
-        }
-        return true;
-    }
-
-private:
-    // The groups a pixel run covers; false when none lie in the region.
-    bool GroupsOf(const PixelRun& run, LONG* first, LONG* end) const {
-        if (run.end <= firstColumn_) return false;
-        const LONG begin = run.begin > firstColumn_ ? run.begin - firstColumn_ : 0;
-        *first = begin / pixelsPerGroup_;
-        const LONG last = (run.end - firstColumn_ + pixelsPerGroup_ - 1) / pixelsPerGroup_;
-        *end = last < groups_ ? last : groups_;
-        return *first < *end;
-    }
-
-    // The row whose next run covers groups starting leftmost; -1 when both are done.
-    LONG Leftmost(LONG* first, LONG* end) {
-        LONG best = -1;
-        for (LONG row = 0; row < 2; ++row) {
-            LONG runFirst = 0, runEnd = 0;
-            // Runs left of the region are passed over; the first one right of it ends the row.
-            while (at_[row] != end_[row] && !GroupsOf(*at_[row], &runFirst, &runEnd)) {
-                at_[row] = at_[row]->end <= firstColumn_ ? at_[row] + 1 : end_[row];
-            }
-            if (at_[row] != end_[row] && (best < 0 || runFirst < *first)) {
-                best = row;
-                *first = runFirst;
-                *end = runEnd;
-            }
-        }
-        return best;
-    }
-
-    bool Peek(LONG* first, LONG* end) { return Leftmost(first, end) >= 0; }
-
-    bool Take(LONG* first, LONG* end) {
-        const LONG row = Leftmost(first, end);
-        if (row < 0) return false;
-        ++at_[row];
-        return true;
-    }
-
-    const PixelRun* at_[2];
-    const PixelRun* end_[2];
-    LONG firstColumn_;
-    LONG pixelsPerGroup_;
-    LONG groups_;
-};
+}
 
 void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image, const Placement& placement,
                       RgbRowBlender blend) {
@@ -193,9 +136,9 @@ void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image,
                   static_cast<ptrdiff_t>(placement.x) * bytesPerPixel),
             image.RgbAlpha(bytesPerPixel, imageRow) + imageByte, image.RgbColour(bytesPerPixel, imageRow) + imageByte,
             placement.width * bytesPerPixel};
-        GroupRuns runs(image, imageRow, 1, placement.imageColumn, 1, placement.width);
-        LONG first, end;
-        while (runs.Next(&first, &end)) blend(span, first * bytesPerPixel, (end - first) * bytesPerPixel);
+        const RunTable& runs = image.PixelRuns();
+        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), placement.imageColumn, placement.width,
+                     [&](LONG first, LONG count) { blend(span, first * bytesPerPixel, count * bytesPerPixel); });
     }
 }
 
@@ -218,6 +161,7 @@ void BlendPreparedYuv(const VideoFrameLayout& frame, const PreparedImage& image,
     const LONG rowsPerGroup = quads ? 2 : 1;
     const LONG parity = placement.imageColumn & 1;
     const ptrdiff_t firstTerm = placement.imageColumn >> 1;
+    const RunTable& runs = image.PairRuns(parity, rowsPerGroup);
     YuvRowSpan span{};
     span.termStride = image.TermStride();
     span.groups = placement.width / 2;
@@ -235,9 +179,8 @@ void BlendPreparedYuv(const VideoFrameLayout& frame, const PreparedImage& image,
                                 static_cast<ptrdiff_t>(placement.x / 2) * frame.sampleStep[2]);
         span.terms[0] = image.Terms(imageRow, parity) + firstTerm;
         span.terms[1] = quads ? image.Terms(imageRow + 1, parity) + firstTerm : nullptr;
-        GroupRuns runs(image, imageRow, rowsPerGroup, placement.imageColumn, 2, span.groups);
-        LONG first, end;
-        while (runs.Next(&first, &end)) blend(span, first, end - first);
+        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), static_cast<LONG>(firstTerm), span.groups,
+                     [&](LONG first, LONG count) { blend(span, first, count); });
     }
 }
 

@@ -72,31 +72,77 @@ bool PreparedImage::PrepareTerms() {
     return true;
 }
 
-bool PreparedImage::PrepareRuns() {
-    runStarts_.reset(new (std::nothrow) LONG[static_cast<size_t>(source_.height) + 1]);
-    if (!runStarts_) return false;
+bool RunTable::Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap) {
+    starts_.reset(new (std::nothrow) LONG[static_cast<size_t>(rows) + 1]);
+    if (!starts_) return false;
     // Counted first, then recorded.
     for (int pass = 0; pass < 2; ++pass) {
         LONG count = 0;
-        for (LONG row = 0; row < source_.height; ++row) {
-            runStarts_[row] = count;
-            LONG column = 0;
-            while (column < source_.width) {
-                if (PixelAt(source_, row, column)[3] == 0) {
-                    ++column;
+        for (LONG row = 0; row < rows; ++row) {
+            starts_[row] = count;
+            const bool* flags = visible + static_cast<size_t>(row) * units;
+            LONG end = -1;  // of the run being gathered
+            LONG begin = 0;
+            for (LONG unit = 0; unit < units; ++unit) {
+                if (!flags[unit]) continue;
+                if (end >= 0 && unit - end <= bridgedGap) {
+                    end = unit + 1;
                     continue;
                 }
-                const LONG begin = column;
-                while (column < source_.width && PixelAt(source_, row, column)[3] != 0) ++column;
-                if (pass == 1) runs_[count] = {begin, column};
+                if (end >= 0) {
+                    if (pass == 1) runs_[count] = {begin, end};
+                    ++count;
+                }
+                begin = unit;
+                end = unit + 1;
+            }
+            if (end >= 0) {
+                if (pass == 1) runs_[count] = {begin, end};
                 ++count;
             }
         }
-        runStarts_[source_.height] = count;
+        starts_[rows] = count;
         if (pass == 0) {
-            runs_.reset(new (std::nothrow) PixelRun[static_cast<size_t>(count) + 1]);
+            runs_.reset(new (std::nothrow) UnitRun[static_cast<size_t>(count) + 1]);
             if (!runs_) return false;
         }
+    }
+    return true;
+}
+
+bool PreparedImage::PrepareRuns() {
+    // Vector rows take several groups at once: bridging short gaps saves blocks.
+    constexpr LONG BridgedPixels = 8;
+    constexpr LONG BridgedPairs = 3;
+    const LONG width = source_.width;
+    const LONG height = source_.height;
+    std::unique_ptr<bool[]> pixels(new (std::nothrow) bool[static_cast<size_t>(width) * height]);
+    std::unique_ptr<bool[]> pairs(new (std::nothrow) bool[static_cast<size_t>(termStride_) * height]);
+    if (!pixels || !pairs) return false;
+    for (LONG row = 0; row < height; ++row) {
+        for (LONG column = 0; column < width; ++column) {
+            pixels[static_cast<size_t>(row) * width + column] = PixelAt(source_, row, column)[3] != 0;
+        }
+    }
+    if (!pixelRuns_.Build(pixels.get(), height, width, BridgedPixels)) return false;
+    for (LONG parity = 0; parity < 2; ++parity) {
+        for (LONG row = 0; row < height; ++row) {
+            for (LONG pair = 0; pair < termStride_; ++pair) {
+                const LONG column = parity + 2 * pair;
+                const bool* at = &pixels[static_cast<size_t>(row) * width + column];
+                pairs[static_cast<size_t>(row) * termStride_ + pair] =
+                    (column < width && at[0]) || (column + 1 < width && at[1]);
+            }
+        }
+        if (!pairRuns_[parity][0].Build(pairs.get(), height, termStride_, BridgedPairs)) return false;
+        // Row r of the two-row table: rows r and r + 1 together.
+        for (LONG row = 0; row + 1 < height; ++row) {
+            for (LONG pair = 0; pair < termStride_; ++pair) {
+                bool* flag = &pairs[static_cast<size_t>(row) * termStride_ + pair];
+                *flag = *flag || flag[termStride_];
+            }
+        }
+        if (!pairRuns_[parity][1].Build(pairs.get(), height - 1, termStride_, BridgedPairs)) return false;
     }
     return true;
 }

@@ -11,10 +11,24 @@
 
 #include "overlay/video_frame_layout.h"
 
-// Pixels [begin, end) of an image row whose alpha is not zero.
-struct PixelRun {
+// Units [begin, end) of a row: pixels, or pixel groups.
+struct UnitRun {
     LONG begin;
     LONG end;
+};
+
+// Per row, the runs that hold every visible unit, left to right. Short
+// transparent gaps are bridged, so a run may hold transparent units.
+class RunTable {
+public:
+    // visible holds rows x units flags. False when memory is short.
+    bool Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap);
+    const UnitRun* Begin(LONG row) const { return runs_.get() + starts_[row]; }
+    const UnitRun* End(LONG row) const { return runs_.get() + starts_[row + 1]; }
+
+private:
+    std::unique_ptr<LONG[]> starts_;
+    std::unique_ptr<UnitRun[]> runs_;
 };
 
 // The quantities of a pixel's terms, in the order they are laid out.
@@ -36,8 +50,11 @@ public:
     const int32_t* Terms(LONG row, LONG parity) const;
     LONG TermStride() const { return termStride_; }
 
-    const PixelRun* RunsBegin(LONG row) const { return runs_.get() + runStarts_[row]; }
-    const PixelRun* RunsEnd(LONG row) const { return runs_.get() + runStarts_[row + 1]; }
+    // Runs of pixels with non-zero alpha, for RGB frames.
+    const RunTable& PixelRuns() const { return pixelRuns_; }
+    // Runs of the pairs of Terms(row, parity) under at least one visible
+    // pixel; with two rows per group, row r stands for image rows r and r + 1.
+    const RunTable& PairRuns(LONG parity, LONG rowsPerGroup) const { return pairRuns_[parity][rowsPerGroup - 1]; }
 
     // For an RGB frame of 3 or 4 bytes per pixel, per frame byte of a row: the
     // alpha of the image pixel over it (0 for a fourth byte) and the image
@@ -53,8 +70,8 @@ private:
     VideoFrameLayout source_{};
     LONG termStride_ = 0;
     std::unique_ptr<int32_t[]> terms_;
-    std::unique_ptr<LONG[]> runStarts_;
-    std::unique_ptr<PixelRun[]> runs_;
+    RunTable pixelRuns_;
+    RunTable pairRuns_[2][2];
     // Alpha then colour, a row of each per image row, for 3 and 4 bytes per pixel.
     std::unique_ptr<BYTE[]> rgb_[2];
 };
