@@ -45,6 +45,9 @@ struct BlendRows {
     YuvRowBlender planar420;      // separate U and V planes, one sample per 2 x 2 group
     YuvRowBlender semiPlanar420;  // U and V interleaved, one pair per 2 x 2 group
     RgbRowBlender rgb;            // 3 or 4 bytes per pixel
+    // Runs of visible groups (RGB: pixels) this close are blended as one:
+    // wide vectors lose less to a few transparent lanes than to short runs.
+    LONG bridgedGap;
 };
 
 enum class BlendVariant { Reference, Sse41, Avx2, Avx512, Count };

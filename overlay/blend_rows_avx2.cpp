@@ -10,6 +10,8 @@ struct Avx2 {
     using M = __m256i;
     static constexpr LONG N = 8;
     static constexpr LONG B = 32;
+    // Whole rows from the first visible group to the last: cheaper than a branch per run.
+    static constexpr LONG BridgedGap = 1 << 20;
 
     static V Set1(int32_t value) { return _mm256_set1_epi32(value); }
     static V Add(V a, V b) { return _mm256_add_epi32(a, b); }

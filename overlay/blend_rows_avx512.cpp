@@ -10,6 +10,8 @@ struct Avx512 {
     using M = __mmask16;
     static constexpr LONG N = 16;
     static constexpr LONG B = 64;
+    // Whole rows from the first visible group to the last: cheaper than a branch per run.
+    static constexpr LONG BridgedGap = 1 << 20;
 
     static V Set1(int32_t value) { return _mm512_set1_epi32(value); }
     static V Add(V a, V b) { return _mm512_add_epi32(a, b); }

@@ -61,4 +61,4 @@ void RgbRow(const RgbRowSpan& span, LONG first, LONG count) {
 }  // namespace
 
 const BlendRows ReferenceBlendRows = {PackedRow<0, 1, 2, 3>, PackedRow<1, 0, 3, 2>, Planar422Row, Row420<1>,
-                                      Row420<2>, RgbRow};
+                                      Row420<2>, RgbRow, 0};

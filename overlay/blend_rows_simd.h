@@ -10,7 +10,8 @@
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
 //   frame weight is not 256), Either and Both of two masks, and
 //   Select(mask, taken, other);
-//   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi).
+//   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi);
+//   and BridgedGap for the table.
 #ifndef DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
 #define DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
 
@@ -18,6 +19,9 @@
 
 #include "overlay/blend_rows.h"
 #include "overlay/prepared_image.h"
+
+// The block work stays in registers only when it is all inlined.
+#define DRAVIK_ROW_INLINE inline __attribute__((always_inline))
 
 namespace {
 
@@ -49,7 +53,7 @@ struct YuvMix {
         V b;
     };
 
-    static ChromaTerms ChromaOf(V u, V v) {
+    static DRAVIK_ROW_INLINE ChromaTerms ChromaOf(V u, V v) {
         return {O::Add(O::Mul(v, O::Set1(52299)), O::Set1(-52299 * 128 - 16 * 38155)),
                 O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::Mul(v, O::Set1(26639))), O::Mul(u, O::Set1(12837))),
                 O::Add(O::Mul(u, O::Set1(66101)), O::Set1(-66101 * 128 - 16 * 38155))};
@@ -62,7 +66,7 @@ struct YuvMix {
     };
 
     // One pixel per lane: its mixed colour, and its new luma in the low byte.
-    static V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride, int side, Rgb* mixed,
+    static DRAVIK_ROW_INLINE V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride, int side, Rgb* mixed,
                    typename O::M* opaque) {
         const V t = O::Mul(luma, O::Set1(38155));
         const V weight = O::LoadTerms(terms + (2 * TermFrameWeight + side) * stride);
@@ -80,7 +84,7 @@ struct YuvMix {
     }
 
     template <int Shift>
-    static void ChromaOut(const Rgb& sum, V* u, V* v) {
+    static DRAVIK_ROW_INLINE void ChromaOut(const Rgb& sum, V* u, V* v) {
         const V uSum = O::Sub(O::Sub(O::Mul(sum.b, O::Set1(14392)), O::Mul(sum.g, O::Set1(9535))),
                               O::Mul(sum.r, O::Set1(4857)));
         const V vSum = O::Sub(O::Sub(O::Mul(sum.r, O::Set1(14392)), O::Mul(sum.g, O::Set1(12052))),
@@ -89,11 +93,11 @@ struct YuvMix {
         *v = O::And(O::Add(O::template Srai<Shift>(vSum), O::Set1(128)), O::Set1(0xFF));
     }
 
-    static Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
+    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
 
     // A pair sharing U and V: y0, y1, u, v replaced by their blended values;
     // the lanes with a visible pixel.
-    static typename O::M Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
+    static DRAVIK_ROW_INLINE typename O::M Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb left, right;
         typename O::M opaque[2];
@@ -104,7 +108,7 @@ struct YuvMix {
     }
 
     // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
-    static typename O::M Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
+    static DRAVIK_ROW_INLINE typename O::M Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
                               ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb mixed[4];
@@ -120,7 +124,7 @@ struct YuvMix {
 
 // The lanes a block writes: visible groups, and of a partial block only lanes [lo, hi).
 template <class O, bool Masked>
-typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
+DRAVIK_ROW_INLINE typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
     return Masked ? O::Both(visible, O::Lanes(lo, hi)) : visible;
 }
 
@@ -129,7 +133,7 @@ template <class O, int Y0, int U, int Y1, int V>
 struct PackedBlock {
     const YuvRowSpan& span;
     template <bool Masked>
-    void Run(LONG group, LONG lo, LONG hi) const {
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         BYTE* at = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
         const Vec word = O::Load32(at);
@@ -150,7 +154,7 @@ template <class O>
 struct Planar422Block {
     const YuvRowSpan& span;
     template <bool Masked>
-    void Run(LONG group, LONG lo, LONG hi) const {
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         BYTE* luma = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         const Vec pair = O::LoadU16(luma);
@@ -174,7 +178,7 @@ template <class O, bool Interleaved>
 struct Block420 {
     const YuvRowSpan& span;
     template <bool Masked>
-    void Run(LONG group, LONG lo, LONG hi) const {
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         BYTE* top = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         BYTE* bottom = span.luma[1] + 2 * static_cast<ptrdiff_t>(group);
@@ -245,9 +249,11 @@ struct Rows {
         DriveRow<O::B>(first, count, span.bytes, RgbBlock<O>{span},
                        [&](LONG at, LONG rest) { ReferenceBlendRows.rgb(span, at, rest); });
     }
-    static constexpr BlendRows Table = {Yuy2, Uyvy, Planar422, Planar420, SemiPlanar420, Rgb};
+    static constexpr BlendRows Table = {Yuy2, Uyvy, Planar422, Planar420, SemiPlanar420, Rgb, O::BridgedGap};
 };
 
 }  // namespace
+
+#undef DRAVIK_ROW_INLINE
 
 #endif

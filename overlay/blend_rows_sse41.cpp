@@ -11,6 +11,8 @@ struct Sse41 {
     using M = __m128i;
     static constexpr LONG N = 4;
     static constexpr LONG B = 16;
+    // Four lanes: only short gaps are worth blending through.
+    static constexpr LONG BridgedGap = 3;
 
     static V Set1(int32_t value) { return _mm_set1_epi32(value); }
     static V Add(V a, V b) { return _mm_add_epi32(a, b); }

@@ -113,19 +113,23 @@ BYTE* RowAt(BYTE* plane, LONG stride, LONG row, ptrdiff_t column) {
 }
 
 // Calls blend(first, count) for the parts of a row's runs that fall in
-// units [offset, offset + units), counted from offset.
+// units [offset, offset + units), counted from offset; runs at most gap
+// units apart go as one.
 template <class Blend>
-void ForEachRunIn(const UnitRun* run, const UnitRun* end, LONG offset, LONG units, const Blend& blend) {
-    for (; run != end && run->begin - offset < units; ++run) {
-        if (run->end <= offset) continue;
+void ForEachRunIn(const UnitRun* run, const UnitRun* end, LONG offset, LONG units, LONG gap, const Blend& blend) {
+    while (run != end && run->end <= offset) ++run;
+    while (run != end && run->begin - offset < units) {
         const LONG first = run->begin > offset ? run->begin - offset : 0;
-        const LONG last = run->end - offset < units ? run->end - offset : units;
-        blend(first, last - first);
+        LONG last = run->end - offset;
+        for (++run; run != end && run->begin - offset < units && run->begin - offset - last <= gap; ++run) {
+            last = run->end - offset;
+        }
+        blend(first, (last < units ? last : units) - first);
     }
 }
 
 void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image, const Placement& placement,
-                      RgbRowBlender blend) {
+                      RgbRowBlender blend, LONG gap) {
     const LONG bytesPerPixel = frame.bitCount / 8;
     const ptrdiff_t imageByte = static_cast<ptrdiff_t>(placement.imageColumn) * bytesPerPixel;
     for (LONG i = 0; i < placement.height; ++i) {
@@ -137,7 +141,7 @@ void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image,
             image.RgbAlpha(bytesPerPixel, imageRow) + imageByte, image.RgbColour(bytesPerPixel, imageRow) + imageByte,
             placement.width * bytesPerPixel};
         const RunTable& runs = image.PixelRuns();
-        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), placement.imageColumn, placement.width,
+        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), placement.imageColumn, placement.width, 2 * gap,
                      [&](LONG first, LONG count) { blend(span, first * bytesPerPixel, count * bytesPerPixel); });
     }
 }
@@ -155,7 +159,7 @@ YuvRowBlender YuvRowsFor(const VideoFrameLayout& frame, const BlendRows& rows) {
 }
 
 void BlendPreparedYuv(const VideoFrameLayout& frame, const PreparedImage& image, const Placement& placement,
-                      YuvRowBlender blend) {
+                      YuvRowBlender blend, LONG gap) {
     const bool quads = IsPlanar420(frame.fourcc);
     const bool packed = frame.fourcc == FourccYuy2 || frame.fourcc == FourccUyvy || frame.fourcc == FourccHdyc;
     const LONG rowsPerGroup = quads ? 2 : 1;
@@ -179,7 +183,7 @@ void BlendPreparedYuv(const VideoFrameLayout& frame, const PreparedImage& image,
                                 static_cast<ptrdiff_t>(placement.x / 2) * frame.sampleStep[2]);
         span.terms[0] = image.Terms(imageRow, parity) + firstTerm;
         span.terms[1] = quads ? image.Terms(imageRow + 1, parity) + firstTerm : nullptr;
-        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), static_cast<LONG>(firstTerm), span.groups,
+        ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), static_cast<LONG>(firstTerm), span.groups, gap,
                      [&](LONG first, LONG count) { blend(span, first, count); });
     }
 }
@@ -217,14 +221,14 @@ bool BlendPreparedImage(const VideoFrameLayout* frame, const PreparedImage& imag
         return true;
     }
     if (frame->fourcc == FourccRgb) {
-        BlendPreparedRgb(*frame, image, placement, rows.rgb);
+        BlendPreparedRgb(*frame, image, placement, rows.rgb, rows.bridgedGap);
         return true;
     }
     const YuvRowBlender yuvRows = YuvRowsFor(*frame, rows);
     if (yuvRows == nullptr) {
         BlendRegionOf(*frame, source, placement, blender);
     } else {
-        BlendPreparedYuv(*frame, image, placement, yuvRows);
+        BlendPreparedYuv(*frame, image, placement, yuvRows, rows.bridgedGap);
     }
     return true;
 }

@@ -72,7 +72,7 @@ bool PreparedImage::PrepareTerms() {
     return true;
 }
 
-bool RunTable::Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap) {
+bool RunTable::Build(const bool* visible, LONG rows, LONG units) {
     starts_.reset(new (std::nothrow) LONG[static_cast<size_t>(rows) + 1]);
     if (!starts_) return false;
     // Counted first, then recorded.
@@ -85,7 +85,7 @@ bool RunTable::Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap
             LONG begin = 0;
             for (LONG unit = 0; unit < units; ++unit) {
                 if (!flags[unit]) continue;
-                if (end >= 0 && unit - end <= bridgedGap) {
+                if (unit == end) {
                     end = unit + 1;
                     continue;
                 }
@@ -111,9 +111,6 @@ bool RunTable::Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap
 }
 
 bool PreparedImage::PrepareRuns() {
-    // Vector rows take several groups at once: bridging short gaps saves blocks.
-    constexpr LONG BridgedPixels = 8;
-    constexpr LONG BridgedPairs = 3;
     const LONG width = source_.width;
     const LONG height = source_.height;
     std::unique_ptr<bool[]> pixels(new (std::nothrow) bool[static_cast<size_t>(width) * height]);
@@ -124,7 +121,7 @@ bool PreparedImage::PrepareRuns() {
             pixels[static_cast<size_t>(row) * width + column] = PixelAt(source_, row, column)[3] != 0;
         }
     }
-    if (!pixelRuns_.Build(pixels.get(), height, width, BridgedPixels)) return false;
+    if (!pixelRuns_.Build(pixels.get(), height, width)) return false;
     for (LONG parity = 0; parity < 2; ++parity) {
         for (LONG row = 0; row < height; ++row) {
             for (LONG pair = 0; pair < termStride_; ++pair) {
@@ -134,7 +131,7 @@ bool PreparedImage::PrepareRuns() {
                     (column < width && at[0]) || (column + 1 < width && at[1]);
             }
         }
-        if (!pairRuns_[parity][0].Build(pairs.get(), height, termStride_, BridgedPairs)) return false;
+        if (!pairRuns_[parity][0].Build(pairs.get(), height, termStride_)) return false;
         // Row r of the two-row table: rows r and r + 1 together.
         for (LONG row = 0; row + 1 < height; ++row) {
             for (LONG pair = 0; pair < termStride_; ++pair) {
@@ -142,7 +139,7 @@ bool PreparedImage::PrepareRuns() {
                 *flag = *flag || flag[termStride_];
             }
         }
-        if (!pairRuns_[parity][1].Build(pairs.get(), height - 1, termStride_, BridgedPairs)) return false;
+        if (!pairRuns_[parity][1].Build(pairs.get(), height - 1, termStride_)) return false;
     }
     return true;
 }

@@ -17,12 +17,11 @@ struct UnitRun {
     LONG end;
 };
 
-// Per row, the runs that hold every visible unit, left to right. Short
-// transparent gaps are bridged, so a run may hold transparent units.
+// Per row, the runs of visible units, left to right.
 class RunTable {
 public:
     // visible holds rows x units flags. False when memory is short.
-    bool Build(const bool* visible, LONG rows, LONG units, LONG bridgedGap);
+    bool Build(const bool* visible, LONG rows, LONG units);
     const UnitRun* Begin(LONG row) const { return runs_.get() + starts_[row]; }
     const UnitRun* End(LONG row) const { return runs_.get() + starts_[row + 1]; }
 
