@@ -4,7 +4,9 @@
 // nothing here may end up shared with code built for the baseline processor.
 //
 // The ops type O gives, for vectors V of N 32-bit lanes and a lane mask M:
-//   Set1, Add, Sub, Mul (low 32 bits), And, Or, Srai<n>, Srli<n>, Slli<n>;
+//   Set1, Add, Sub, Mul (low 32 bits), MulShort (the same for lanes that fit
+//   in 16 signed bits times lanes of 0 to 32767: one multiply-add of 16-bit
+//   halves, cheaper), And, Or, Srai<n>, Srli<n>, Slli<n>;
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
 //   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
@@ -74,21 +76,26 @@ struct YuvMix {
         const V r4 = O::template Srai<13>(O::Add(t, chroma.r));
         const V g4 = O::template Srai<13>(O::Add(t, chroma.g));
         const V b4 = O::template Srai<13>(O::Add(t, chroma.b));
-        mixed->r = O::template Srai<8>(O::Add(O::Mul(r4, weight), O::LoadTerms(terms + (2 * TermRed + side) * stride)));
+        // R4, G4, B4 lie within [-1108, 2146], the weight within [1, 256], the
+        // mixed colours within [-1108, 3163] and their sums over four pixels
+        // within 16 bits: every product below fits MulShort.
+        mixed->r =
+            O::template Srai<8>(O::Add(O::MulShort(r4, weight), O::LoadTerms(terms + (2 * TermRed + side) * stride)));
         mixed->g =
-            O::template Srai<8>(O::Add(O::Mul(g4, weight), O::LoadTerms(terms + (2 * TermGreen + side) * stride)));
-        mixed->b = O::template Srai<8>(O::Add(O::Mul(b4, weight), O::LoadTerms(terms + (2 * TermBlue + side) * stride)));
-        const V sum = O::Add(O::Add(O::Mul(mixed->r, O::Set1(8414)), O::Mul(mixed->g, O::Set1(16519))),
-                             O::Mul(mixed->b, O::Set1(3208)));
+            O::template Srai<8>(O::Add(O::MulShort(g4, weight), O::LoadTerms(terms + (2 * TermGreen + side) * stride)));
+        mixed->b =
+            O::template Srai<8>(O::Add(O::MulShort(b4, weight), O::LoadTerms(terms + (2 * TermBlue + side) * stride)));
+        const V sum = O::Add(O::Add(O::MulShort(mixed->r, O::Set1(8414)), O::MulShort(mixed->g, O::Set1(16519))),
+                             O::MulShort(mixed->b, O::Set1(3208)));
         return O::And(O::Add(O::template Srai<17>(sum), O::Set1(16)), O::Set1(0xFF));
     }
 
     template <int Shift>
     static DRAVIK_ROW_INLINE void ChromaOut(const Rgb& sum, V* u, V* v) {
-        const V uSum = O::Sub(O::Sub(O::Mul(sum.b, O::Set1(14392)), O::Mul(sum.g, O::Set1(9535))),
-                              O::Mul(sum.r, O::Set1(4857)));
-        const V vSum = O::Sub(O::Sub(O::Mul(sum.r, O::Set1(14392)), O::Mul(sum.g, O::Set1(12052))),
-                              O::Mul(sum.b, O::Set1(2341)));
+        const V uSum = O::Sub(O::Sub(O::MulShort(sum.b, O::Set1(14392)), O::MulShort(sum.g, O::Set1(9535))),
+                              O::MulShort(sum.r, O::Set1(4857)));
+        const V vSum = O::Sub(O::Sub(O::MulShort(sum.r, O::Set1(14392)), O::MulShort(sum.g, O::Set1(12052))),
+                              O::MulShort(sum.b, O::Set1(2341)));
         *u = O::And(O::Add(O::template Srai<Shift>(uSum), O::Set1(128)), O::Set1(0xFF));
         *v = O::And(O::Add(O::template Srai<Shift>(vSum), O::Set1(128)), O::Set1(0xFF));
     }
