@@ -10,7 +10,8 @@ struct Avx2 {
     using M = __m256i;
     static constexpr LONG N = 8;
     static constexpr LONG B = 32;
-    // Whole rows from the first visible group to the last: cheaper than a branch per run.
+    // Whole rows from the first visible group to the last: cheaper than a
+    // branch per run; blocks with nothing visible are passed over.
     static constexpr LONG BridgedGap = 1 << 20;
 
     static V Set1(int32_t value) { return _mm256_set1_epi32(value); }
@@ -63,6 +64,7 @@ struct Avx2 {
     }
     static M Either(M a, M b) { return _mm256_or_si256(a, b); }
     static M Both(M a, M b) { return _mm256_and_si256(a, b); }
+    static bool None(M mask) { return _mm256_testz_si256(mask, mask) != 0; }
     static V Select(M mask, V taken, V other) { return _mm256_blendv_epi8(other, taken, mask); }
 
     // f(256 - a) + ca as 256f + a(c - f), exact in 16 bits; unpack and pack stay within 128-bit halves.

@@ -10,7 +10,8 @@ struct Avx512 {
     using M = __mmask16;
     static constexpr LONG N = 16;
     static constexpr LONG B = 64;
-    // Whole rows from the first visible group to the last: cheaper than a branch per run.
+    // Whole rows from the first visible group to the last: cheaper than a
+    // branch per run; blocks with nothing visible are passed over.
     static constexpr LONG BridgedGap = 1 << 20;
 
     static V Set1(int32_t value) { return _mm512_set1_epi32(value); }
@@ -52,6 +53,7 @@ struct Avx512 {
     static M Opaque(V weight) { return _mm512_cmpneq_epi32_mask(weight, _mm512_set1_epi32(256)); }
     static M Either(M a, M b) { return static_cast<M>(a | b); }
     static M Both(M a, M b) { return static_cast<M>(a & b); }
+    static bool None(M mask) { return mask == 0; }
     static V Select(M mask, V taken, V other) { return _mm512_mask_blend_epi32(mask, other, taken); }
 
     // f(256 - a) + ca as 256f + a(c - f), exact in 16 bits; unpack and pack stay within 128-bit quarters.

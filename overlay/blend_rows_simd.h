@@ -10,7 +10,7 @@
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
 //   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
-//   frame weight is not 256), Either and Both of two masks, and
+//   frame weight is not 256), Either and Both of two masks, None(mask), and
 //   Select(mask, taken, other);
 //   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi);
 //   and BridgedGap for the table.
@@ -68,11 +68,10 @@ struct YuvMix {
     };
 
     // One pixel per lane: its mixed colour, and its new luma in the low byte.
-    static DRAVIK_ROW_INLINE V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride, int side, Rgb* mixed,
-                   typename O::M* opaque) {
+    static DRAVIK_ROW_INLINE V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride,
+                                     int side, Rgb* mixed) {
         const V t = O::Mul(luma, O::Set1(38155));
         const V weight = O::LoadTerms(terms + (2 * TermFrameWeight + side) * stride);
-        *opaque = O::Opaque(weight);
         const V r4 = O::template Srai<13>(O::Add(t, chroma.r));
         const V g4 = O::template Srai<13>(O::Add(t, chroma.g));
         const V b4 = O::template Srai<13>(O::Add(t, chroma.b));
@@ -102,34 +101,36 @@ struct YuvMix {
 
     static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
 
-    // A pair sharing U and V: y0, y1, u, v replaced by their blended values;
-    // the lanes with a visible pixel.
-    static DRAVIK_ROW_INLINE typename O::M Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
+    // The lanes whose pair of image pixels has a visible one.
+    static DRAVIK_ROW_INLINE typename O::M Visible(const int32_t* terms, ptrdiff_t stride) {
+        return O::Either(O::Opaque(O::LoadTerms(terms + 2 * TermFrameWeight * stride)),
+                         O::Opaque(O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride)));
+    }
+
+    // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
+    static DRAVIK_ROW_INLINE void Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb left, right;
-        typename O::M opaque[2];
-        *y0 = Pixel(*y0, chroma, terms, stride, 0, &left, &opaque[0]);
-        *y1 = Pixel(*y1, chroma, terms, stride, 1, &right, &opaque[1]);
+        *y0 = Pixel(*y0, chroma, terms, stride, 0, &left);
+        *y1 = Pixel(*y1, chroma, terms, stride, 1, &right);
         ChromaOut<18>(Plus(left, right), u, v);
-        return O::Either(opaque[0], opaque[1]);
     }
 
     // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
-    static DRAVIK_ROW_INLINE typename O::M Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
-                              ptrdiff_t stride) {
+    static DRAVIK_ROW_INLINE void Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
+                                       ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb mixed[4];
-        typename O::M opaque[4];
-        y[0] = Pixel(y[0], chroma, topTerms, stride, 0, &mixed[0], &opaque[0]);
-        y[1] = Pixel(y[1], chroma, topTerms, stride, 1, &mixed[1], &opaque[1]);
-        y[2] = Pixel(y[2], chroma, bottomTerms, stride, 0, &mixed[2], &opaque[2]);
-        y[3] = Pixel(y[3], chroma, bottomTerms, stride, 1, &mixed[3], &opaque[3]);
+        y[0] = Pixel(y[0], chroma, topTerms, stride, 0, &mixed[0]);
+        y[1] = Pixel(y[1], chroma, topTerms, stride, 1, &mixed[1]);
+        y[2] = Pixel(y[2], chroma, bottomTerms, stride, 0, &mixed[2]);
+        y[3] = Pixel(y[3], chroma, bottomTerms, stride, 1, &mixed[3]);
         ChromaOut<19>(Plus(Plus(mixed[0], mixed[1]), Plus(mixed[2], mixed[3])), u, v);
-        return O::Either(O::Either(opaque[0], opaque[1]), O::Either(opaque[2], opaque[3]));
     }
 };
 
-// The lanes a block writes: visible groups, and of a partial block only lanes [lo, hi).
+// The lanes a block writes: visible groups, and of a partial block only
+// lanes [lo, hi). A block with none is left alone before any work.
 template <class O, bool Masked>
 DRAVIK_ROW_INLINE typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
     return Masked ? O::Both(visible, O::Lanes(lo, hi)) : visible;
@@ -142,6 +143,9 @@ struct PackedBlock {
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
+        const int32_t* terms = span.terms[0] + group;
+        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        if (O::None(lanes)) return;
         BYTE* at = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
         const Vec word = O::Load32(at);
         const Vec byte = O::Set1(0xFF);
@@ -149,8 +153,7 @@ struct PackedBlock {
         Vec u = O::And(O::template Srli<U>(word), byte);
         Vec y1 = O::And(O::template Srli<Y1>(word), byte);
         Vec v = O::And(O::template Srli<V>(word), byte);
-        const typename O::M lanes =
-            Taken<O, Masked>(YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride), lo, hi);
+        YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
         const Vec out = O::Or(O::Or(O::template Slli<Y0>(y0), O::template Slli<U>(u)),
                               O::Or(O::template Slli<Y1>(y1), O::template Slli<V>(v)));
         O::Store32(at, O::Select(lanes, out, word));
@@ -163,6 +166,9 @@ struct Planar422Block {
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
+        const int32_t* terms = span.terms[0] + group;
+        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        if (O::None(lanes)) return;
         BYTE* luma = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         const Vec pair = O::LoadU16(luma);
         const Vec oldU = O::LoadU8(span.u + group);
@@ -171,8 +177,7 @@ struct Planar422Block {
         Vec y1 = O::template Srli<8>(pair);
         Vec u = oldU;
         Vec v = oldV;
-        const typename O::M lanes =
-            Taken<O, Masked>(YuvMix<O>::Pair(&y0, &y1, &u, &v, span.terms[0] + group, span.termStride), lo, hi);
+        YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
         O::StoreU16(luma, O::Select(lanes, O::Or(y0, O::template Slli<8>(y1)), pair));
         O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
         O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
@@ -187,6 +192,12 @@ struct Block420 {
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
+        const int32_t* topTerms = span.terms[0] + group;
+        const int32_t* bottomTerms = span.terms[1] + group;
+        const typename O::M lanes = Taken<O, Masked>(
+            O::Either(YuvMix<O>::Visible(topTerms, span.termStride), YuvMix<O>::Visible(bottomTerms, span.termStride)),
+            lo, hi);
+        if (O::None(lanes)) return;
         BYTE* top = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         BYTE* bottom = span.luma[1] + 2 * static_cast<ptrdiff_t>(group);
         const Vec topPair = O::LoadU16(top);
@@ -206,8 +217,7 @@ struct Block420 {
             u = oldU;
             v = oldV;
         }
-        const typename O::M lanes = Taken<O, Masked>(
-            YuvMix<O>::Quad(y, &u, &v, span.terms[0] + group, span.terms[1] + group, span.termStride), lo, hi);
+        YuvMix<O>::Quad(y, &u, &v, topTerms, bottomTerms, span.termStride);
         if (Interleaved) {
             O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group),
                         O::Select(lanes, O::Or(u, O::template Slli<8>(v)), oldU));
