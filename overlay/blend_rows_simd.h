@@ -57,7 +57,8 @@ struct YuvMix {
 
     static DRAVIK_ROW_INLINE ChromaTerms ChromaOf(V u, V v) {
         return {O::Add(O::Mul(v, O::Set1(52299)), O::Set1(-52299 * 128 - 16 * 38155)),
-                O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::Mul(v, O::Set1(26639))), O::Mul(u, O::Set1(12837))),
+                O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::MulShort(v, O::Set1(26639))),
+                       O::MulShort(u, O::Set1(12837))),
                 O::Add(O::Mul(u, O::Set1(66101)), O::Set1(-66101 * 128 - 16 * 38155))};
     }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdint.h>
+#include <stdlib.h>
 
 #include <ostream>
 #include <string>
@@ -257,5 +258,27 @@ INSTANTIATE_TEST_SUITE_P(FamiliesAndVariants, BlendRowVariant, testing::ValuesIn
                              }
                              return name;
                          });
+
+}  // namespace
+
+namespace {
+
+// The process runs the best variant this processor has, or, when DRAVIK_CPU
+// names one, the best not above it (ctest runs this once more with DRAVIK_CPU=c).
+TEST(BlendDispatch, BestVariantOrTheOneRequested) {
+    BlendVariant best = BlendVariant::Reference;
+    for (int variant = 0; variant < static_cast<int>(BlendVariant::Count); ++variant) {
+        if (BlendRowsOf(static_cast<BlendVariant>(variant)) != nullptr) best = static_cast<BlendVariant>(variant);
+    }
+    BlendVariant expected = best;
+    const char* requested = getenv("DRAVIK_CPU");
+    for (int variant = 0; requested != nullptr && variant < static_cast<int>(BlendVariant::Count); ++variant) {
+        const BlendVariant named = static_cast<BlendVariant>(variant);
+        if (std::string(requested) == BlendVariantName(named) && named < best) expected = named;
+    }
+    EXPECT_EQ(BlendVariantName(expected), std::string(BlendVariantName(DispatchedBlendVariant())));
+    EXPECT_EQ(BlendRowsOf(expected), &DispatchedBlendRows());
+    EXPECT_NE(nullptr, BlendRowsOf(BlendVariant::Reference));
+}
 
 }  // namespace
