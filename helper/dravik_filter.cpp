@@ -30,7 +30,7 @@ CDravik::CDravik(IUnknown* outer, HRESULT* result)
     : CTransInPlaceFilter(nullptr, outer, CLSID_DravikHelper, result, true) {
     logo_.width = LogoImageWidth;
     logo_.height = LogoImageHeight;
-    if (!BuildLogoImage(&logo_)) {
+    if (!BuildLogoImage(&logo_) || !preparedLogo_.Prepare(logo_)) {
         *result = E_FAIL;
         return;
     }
@@ -263,6 +263,6 @@ HRESULT CDravik::TransformInPlace(IMediaSample* sample) {
     const AM_MEDIA_TYPE& type = InputPin()->CurrentMediaType();
     if (type.majortype == MEDIATYPE_Audio || !overlay_.load()) return S_OK;
     VideoFrameLayout frame{};
-    if (DescribeFrame(&frame, &type, sample)) DrawLogo(&frame, &logo_);
+    if (DescribeFrame(&frame, &type, sample)) DrawPreparedLogo(&frame, preparedLogo_);
     return S_OK;
 }

@@ -10,6 +10,7 @@
 #include "helper/general_properties.h"
 #include "helper/media_type_rules.h"
 #include "helper/sample_slot.h"
+#include "overlay/prepared_image.h"
 #include "overlay/video_frame_layout.h"
 
 class CDravikInputPin;
@@ -65,6 +66,8 @@ private:
 
     // 265 x 41 RGBA, built from the module's resource at construction.
     VideoFrameLayout logo_{};
+    // What the blend needs of logo_, worked out once.
+    PreparedImage preparedLogo_;
     std::atomic<bool> overlay_{true};
     CLock subtypeLock_;
     GUID requiredSubtype_ = GUID_NULL;

@@ -16,6 +16,7 @@ HRESULT DownstreamTestPin::CheckPinType(const AM_MEDIA_TYPE* type) { return acce
 STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
     const HRESULT hr = CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
+    if (onSample) onSample(sample);
     ReceivedSample seen;
     seen.object = sample;
     seen.length = sample->GetActualDataLength();

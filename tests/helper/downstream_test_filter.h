@@ -57,6 +57,8 @@ public:
     ALLOCATOR_PROPERTIES requirements{};
     // Off: only count and log samples (long streams).
     bool keepData = true;
+    // Called with every sample received, before it is recorded.
+    std::function<void(IMediaSample*)> onSample;
 
 private:
     std::mutex mutex_;

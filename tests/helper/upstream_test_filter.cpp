@@ -67,10 +67,11 @@ HRESULT UpstreamTestPin::Send(const SampleToSend& wanted) {
     if (FAILED(hr)) return hr;
     BYTE* data = nullptr;
     hr = sample->GetPointer(&data);
-    if (SUCCEEDED(hr) && static_cast<LONG>(wanted.data.size()) > sample->GetSize()) hr = E_OUTOFMEMORY;
+    const LONG length = wanted.length >= 0 ? wanted.length : static_cast<LONG>(wanted.data.size());
+    if (SUCCEEDED(hr) && length > sample->GetSize()) hr = E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
-        if (!wanted.data.empty()) memcpy(data, wanted.data.data(), wanted.data.size());
-        hr = sample->SetActualDataLength(static_cast<LONG>(wanted.data.size()));
+        if (wanted.length < 0 && !wanted.data.empty()) memcpy(data, wanted.data.data(), wanted.data.size());
+        hr = sample->SetActualDataLength(length);
     }
     REFERENCE_TIME start = wanted.start;
     REFERENCE_TIME stop = wanted.stop;

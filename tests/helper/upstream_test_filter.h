@@ -20,6 +20,9 @@ struct SampleToSend {
     REFERENCE_TIME stop = 0;
     // Announced in-band when set.
     const AM_MEDIA_TYPE* type = nullptr;
+    // Not negative: the sample carries this many bytes as its buffer holds
+    // them, and data is not copied (long streams of large samples).
+    LONG length = -1;
 };
 
 // length bytes counting up from first.

@@ -1,0 +1,277 @@
+// The blend rows written once over an instruction set's vector operations,
+// one 32-bit lane per pixel group. Included only by the files that are
+// compiled for one instruction set each, and kept out of every other file:
+// nothing here may end up shared with code built for the baseline processor.
+//
+// The ops type O gives, for vectors V of N 32-bit lanes and a lane mask M:
+//   Set1, Add, Sub, Mul (low 32 bits), MulShort (the same for lanes that fit
+//   in 16 signed bits times lanes of 0 to 32767: one multiply-add of 16-bit
+//   halves, cheaper), And, Or, Srai<n>, Srli<n>, Slli<n>;
+//   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
+//   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
+//   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
+//   frame weight is not 256), Either and Both of two masks, None(mask), and
+//   Select(mask, taken, other);
+//   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi);
+//   and BridgedGap for the table.
+#ifndef DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
+#define DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
+
+#include <stddef.h>
+
+#include "overlay/blend_rows.h"
+#include "overlay/prepared_image.h"
+
+// The block work stays in registers only when it is all inlined.
+#define DRAVIK_ROW_INLINE inline __attribute__((always_inline))
+
+namespace {
+
+// Groups [first, first + count) in blocks of N lanes. The last partial block
+// is moved left to end at the span's limit if it would pass it, taking only
+// the lanes still to do; a span narrower than one block goes to the reference.
+template <LONG N, class Block, class Reference>
+void DriveRow(LONG first, LONG count, LONG limit, const Block& block, const Reference& reference) {
+    const LONG end = first + count;
+    LONG at = first;
+    for (; at + N <= end; at += N) block.template Run<false>(at, 0, N);
+    if (at == end) return;
+    if (limit < N) {
+        reference(at, end - at);
+        return;
+    }
+    const LONG start = at + N <= limit ? at : limit - N;
+    block.template Run<true>(start, at - start, end - start);
+}
+
+template <class O>
+struct YuvMix {
+    using V = typename O::V;
+
+    // The chroma's share of R4, G4 and B4 with the -16 luma offset folded in.
+    struct ChromaTerms {
+        V r;
+        V g;
+        V b;
+    };
+
+    static DRAVIK_ROW_INLINE ChromaTerms ChromaOf(V u, V v) {
+        return {O::Add(O::Mul(v, O::Set1(52299)), O::Set1(-52299 * 128 - 16 * 38155)),
+                O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::MulShort(v, O::Set1(26639))),
+                       O::MulShort(u, O::Set1(12837))),
+                O::Add(O::Mul(u, O::Set1(66101)), O::Set1(-66101 * 128 - 16 * 38155))};
+    }
+
+    struct Rgb {
+        V r;
+        V g;
+        V b;
+    };
+
+    // One pixel per lane: its mixed colour, and its new luma in the low byte.
+    static DRAVIK_ROW_INLINE V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride,
+                                     int side, Rgb* mixed) {
+        const V t = O::Mul(luma, O::Set1(38155));
+        const V weight = O::LoadTerms(terms + (2 * TermFrameWeight + side) * stride);
+        const V r4 = O::template Srai<13>(O::Add(t, chroma.r));
+        const V g4 = O::template Srai<13>(O::Add(t, chroma.g));
+        const V b4 = O::template Srai<13>(O::Add(t, chroma.b));
+        // R4, G4, B4 lie within [-1108, 2146], the weight within [1, 256], the
+        // mixed colours within [-1108, 3163] and their sums over four pixels
+        // within 16 bits: every product below fits MulShort.
+        mixed->r =
+            O::template Srai<8>(O::Add(O::MulShort(r4, weight), O::LoadTerms(terms + (2 * TermRed + side) * stride)));
+        mixed->g =
+            O::template Srai<8>(O::Add(O::MulShort(g4, weight), O::LoadTerms(terms + (2 * TermGreen + side) * stride)));
+        mixed->b =
+            O::template Srai<8>(O::Add(O::MulShort(b4, weight), O::LoadTerms(terms + (2 * TermBlue + side) * stride)));
+        const V sum = O::Add(O::Add(O::MulShort(mixed->r, O::Set1(8414)), O::MulShort(mixed->g, O::Set1(16519))),
+                             O::MulShort(mixed->b, O::Set1(3208)));
+        return O::And(O::Add(O::template Srai<17>(sum), O::Set1(16)), O::Set1(0xFF));
+    }
+
+    template <int Shift>
+    static DRAVIK_ROW_INLINE void ChromaOut(const Rgb& sum, V* u, V* v) {
+        const V uSum = O::Sub(O::Sub(O::MulShort(sum.b, O::Set1(14392)), O::MulShort(sum.g, O::Set1(9535))),
+                              O::MulShort(sum.r, O::Set1(4857)));
+        const V vSum = O::Sub(O::Sub(O::MulShort(sum.r, O::Set1(14392)), O::MulShort(sum.g, O::Set1(12052))),
+                              O::MulShort(sum.b, O::Set1(2341)));
+        *u = O::And(O::Add(O::template Srai<Shift>(uSum), O::Set1(128)), O::Set1(0xFF));
+        *v = O::And(O::Add(O::template Srai<Shift>(vSum), O::Set1(128)), O::Set1(0xFF));
+    }
+
+    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
+
+    // The lanes whose pair of image pixels has a visible one.
+    static DRAVIK_ROW_INLINE typename O::M Visible(const int32_t* terms, ptrdiff_t stride) {
+        return O::Either(O::Opaque(O::LoadTerms(terms + 2 * TermFrameWeight * stride)),
+                         O::Opaque(O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride)));
+    }
+
+    // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
+    static DRAVIK_ROW_INLINE void Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
+        const ChromaTerms chroma = ChromaOf(*u, *v);
+        Rgb left, right;
+        *y0 = Pixel(*y0, chroma, terms, stride, 0, &left);
+        *y1 = Pixel(*y1, chroma, terms, stride, 1, &right);
+        ChromaOut<18>(Plus(left, right), u, v);
+    }
+
+    // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
+    static DRAVIK_ROW_INLINE void Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
+                                       ptrdiff_t stride) {
+        const ChromaTerms chroma = ChromaOf(*u, *v);
+        Rgb mixed[4];
+        y[0] = Pixel(y[0], chroma, topTerms, stride, 0, &mixed[0]);
+        y[1] = Pixel(y[1], chroma, topTerms, stride, 1, &mixed[1]);
+        y[2] = Pixel(y[2], chroma, bottomTerms, stride, 0, &mixed[2]);
+        y[3] = Pixel(y[3], chroma, bottomTerms, stride, 1, &mixed[3]);
+        ChromaOut<19>(Plus(Plus(mixed[0], mixed[1]), Plus(mixed[2], mixed[3])), u, v);
+    }
+};
+
+// The lanes a block writes: visible groups, and of a partial block only
+// lanes [lo, hi). A block with none is left alone before any work.
+template <class O, bool Masked>
+DRAVIK_ROW_INLINE typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
+    return Masked ? O::Both(visible, O::Lanes(lo, hi)) : visible;
+}
+
+// Packed 4:2:2: one group per 32-bit word, bytes at the given shifts.
+template <class O, int Y0, int U, int Y1, int V>
+struct PackedBlock {
+    const YuvRowSpan& span;
+    template <bool Masked>
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
+        using Vec = typename O::V;
+        const int32_t* terms = span.terms[0] + group;
+        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        if (O::None(lanes)) return;
+        BYTE* at = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
+        const Vec word = O::Load32(at);
+        const Vec byte = O::Set1(0xFF);
+        Vec y0 = O::And(O::template Srli<Y0>(word), byte);
+        Vec u = O::And(O::template Srli<U>(word), byte);
+        Vec y1 = O::And(O::template Srli<Y1>(word), byte);
+        Vec v = O::And(O::template Srli<V>(word), byte);
+        YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
+        const Vec out = O::Or(O::Or(O::template Slli<Y0>(y0), O::template Slli<U>(u)),
+                              O::Or(O::template Slli<Y1>(y1), O::template Slli<V>(v)));
+        O::Store32(at, O::Select(lanes, out, word));
+    }
+};
+
+template <class O>
+struct Planar422Block {
+    const YuvRowSpan& span;
+    template <bool Masked>
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
+        using Vec = typename O::V;
+        const int32_t* terms = span.terms[0] + group;
+        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        if (O::None(lanes)) return;
+        BYTE* luma = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
+        const Vec pair = O::LoadU16(luma);
+        const Vec oldU = O::LoadU8(span.u + group);
+        const Vec oldV = O::LoadU8(span.v + group);
+        Vec y0 = O::And(pair, O::Set1(0xFF));
+        Vec y1 = O::template Srli<8>(pair);
+        Vec u = oldU;
+        Vec v = oldV;
+        YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
+        O::StoreU16(luma, O::Select(lanes, O::Or(y0, O::template Slli<8>(y1)), pair));
+        O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
+        O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
+    }
+};
+
+// 4:2:0 with separate U and V planes (Interleaved false) or U and V
+// alternating in one plane, U first.
+template <class O, bool Interleaved>
+struct Block420 {
+    const YuvRowSpan& span;
+    template <bool Masked>
+    DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
+        using Vec = typename O::V;
+        const int32_t* topTerms = span.terms[0] + group;
+        const int32_t* bottomTerms = span.terms[1] + group;
+        const typename O::M lanes = Taken<O, Masked>(
+            O::Either(YuvMix<O>::Visible(topTerms, span.termStride), YuvMix<O>::Visible(bottomTerms, span.termStride)),
+            lo, hi);
+        if (O::None(lanes)) return;
+        BYTE* top = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
+        BYTE* bottom = span.luma[1] + 2 * static_cast<ptrdiff_t>(group);
+        const Vec topPair = O::LoadU16(top);
+        const Vec bottomPair = O::LoadU16(bottom);
+        const Vec byte = O::Set1(0xFF);
+        Vec y[4] = {O::And(topPair, byte), O::template Srli<8>(topPair), O::And(bottomPair, byte),
+                    O::template Srli<8>(bottomPair)};
+        Vec oldU, oldV, u, v;
+        if (Interleaved) {
+            oldU = O::LoadU16(span.u + 2 * static_cast<ptrdiff_t>(group));
+            oldV = oldU;
+            u = O::And(oldU, byte);
+            v = O::template Srli<8>(oldU);
+        } else {
+            oldU = O::LoadU8(span.u + group);
+            oldV = O::LoadU8(span.v + group);
+            u = oldU;
+            v = oldV;
+        }
+        YuvMix<O>::Quad(y, &u, &v, topTerms, bottomTerms, span.termStride);
+        if (Interleaved) {
+            O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group),
+                        O::Select(lanes, O::Or(u, O::template Slli<8>(v)), oldU));
+        } else {
+            O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
+            O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
+        }
+        O::StoreU16(top, O::Select(lanes, O::Or(y[0], O::template Slli<8>(y[1])), topPair));
+        O::StoreU16(bottom, O::Select(lanes, O::Or(y[2], O::template Slli<8>(y[3])), bottomPair));
+    }
+};
+
+template <class O, class Block>
+void YuvRowWith(const YuvRowSpan& span, LONG first, LONG count, YuvRowBlender reference) {
+    DriveRow<O::N>(first, count, span.groups, Block{span},
+                   [&](LONG at, LONG rest) { reference(span, at, rest); });
+}
+
+template <class O>
+struct RgbBlock {
+    const RgbRowSpan& span;
+    template <bool Masked>
+    void Run(LONG at, LONG lo, LONG hi) const {
+        O::template RgbBlock<Masked>(span, at, lo, hi);
+    }
+};
+
+template <class O>
+struct Rows {
+    static void Yuy2(const YuvRowSpan& span, LONG first, LONG count) {
+        YuvRowWith<O, PackedBlock<O, 0, 8, 16, 24>>(span, first, count, ReferenceBlendRows.yuy2);
+    }
+    static void Uyvy(const YuvRowSpan& span, LONG first, LONG count) {
+        YuvRowWith<O, PackedBlock<O, 8, 0, 24, 16>>(span, first, count, ReferenceBlendRows.uyvy);
+    }
+    static void Planar422(const YuvRowSpan& span, LONG first, LONG count) {
+        YuvRowWith<O, Planar422Block<O>>(span, first, count, ReferenceBlendRows.planar422);
+    }
+    static void Planar420(const YuvRowSpan& span, LONG first, LONG count) {
+        YuvRowWith<O, Block420<O, false>>(span, first, count, ReferenceBlendRows.planar420);
+    }
+    static void SemiPlanar420(const YuvRowSpan& span, LONG first, LONG count) {
+        YuvRowWith<O, Block420<O, true>>(span, first, count, ReferenceBlendRows.semiPlanar420);
+    }
+    static void Rgb(const RgbRowSpan& span, LONG first, LONG count) {
+        DriveRow<O::B>(first, count, span.bytes, RgbBlock<O>{span},
+                       [&](LONG at, LONG rest) { ReferenceBlendRows.rgb(span, at, rest); });
+    }
+    static constexpr BlendRows Table = {Yuy2, Uyvy, Planar422, Planar420, SemiPlanar420, Rgb, O::BridgedGap};
+};
+
+}  // namespace
+
+#undef DRAVIK_ROW_INLINE
+
+#endif
