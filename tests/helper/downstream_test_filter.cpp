@@ -16,6 +16,7 @@ HRESULT DownstreamTestPin::CheckPinType(const AM_MEDIA_TYPE* type) { return acce
 STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
     const HRESULT hr = CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
+    if (onReceive) onReceive();
     ReceivedSample seen;
     seen.object = sample;
     seen.length = sample->GetActualDataLength();
@@ -39,6 +40,7 @@ STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
 }
 
 STDMETHODIMP DownstreamTestPin::EndOfStream() {
+    if (onEndOfStream) onEndOfStream();
     std::lock_guard<std::mutex> guard(mutex_);
     events_ += 'E';
     return S_OK;
@@ -70,6 +72,14 @@ STDMETHODIMP DownstreamTestPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* p
     if (!hasRequirements) return CBaseInputPin::GetAllocatorRequirements(properties);
     if (properties == nullptr) return E_POINTER;
     *properties = requirements;
+    return S_OK;
+}
+
+STDMETHODIMP DownstreamTestPin::GetAllocator(IMemAllocator** allocator) {
+    if (offeredAllocator == nullptr) return CBaseInputPin::GetAllocator(allocator);
+    if (allocator == nullptr) return E_POINTER;
+    offeredAllocator->AddRef();
+    *allocator = offeredAllocator;
     return S_OK;
 }
 

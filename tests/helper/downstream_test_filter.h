@@ -44,6 +44,8 @@ public:
     STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     // `requirements` when set, else the plain pin's answer.
     STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
+    // `offeredAllocator` when set, else the plain pin's own.
+    STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
 
     std::vector<ReceivedSample> Received();
     size_t ReceivedCount();
@@ -57,6 +59,11 @@ public:
     ALLOCATOR_PROPERTIES requirements{};
     // Off: only count and log samples (long streams).
     bool keepData = true;
+    // Not owned; must outlive the connection.
+    IMemAllocator* offeredAllocator = nullptr;
+    // Called inside Receive (after the checks) and inside EndOfStream, on the streaming thread.
+    std::function<void()> onReceive;
+    std::function<void()> onEndOfStream;
 
 private:
     std::mutex mutex_;
