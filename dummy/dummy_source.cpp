@@ -11,5 +11,10 @@ CUnknown* CDS::CreateInstance(IUnknown* outer, HRESULT* result) {
 
 CDS::CDS(IUnknown* outer, HRESULT* result) : CSource(L"Velmora Dravik Dummy Source", outer, CLSID_DravikDummySource) {
     // The pin adds itself to the filter; without memory the filter has no pin.
-    new (std::nothrow) CDSPin(result, this);
+    HRESULT added = S_OK;
+    CDSPin* pin = new (std::nothrow) CDSPin(&added, this);
+    if (pin == nullptr || SUCCEEDED(added)) return;
+    // A pin the filter could not take in would never be destroyed with it.
+    delete pin;
+    if (result != nullptr) *result = added;
 }

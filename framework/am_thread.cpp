@@ -35,6 +35,10 @@ CAMThread::~CAMThread() {
 BOOL CAMThread::StartThread() {
     CLockGuard guard(accessLock_);
     if (threadHandle_.load() != nullptr) return FALSE;
+    {
+        CLockGuard postGuard(postLock_);
+        workerEnded_ = false;
+    }
     HANDLE thread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
     threadHandle_.store(thread);
     return thread != nullptr;
@@ -54,8 +58,12 @@ DWORD CAMThread::SendCommand(DWORD command) {
     if (threadHandle_.load() == nullptr || commandEvent_ == nullptr || replyEvent_ == nullptr) {
         return static_cast<DWORD>(E_FAIL);
     }
-    command_ = command;
-    SetEvent(commandEvent_);
+    {
+        CLockGuard postGuard(postLock_);
+        if (workerEnded_) return static_cast<DWORD>(E_FAIL);
+        command_ = command;
+        SetEvent(commandEvent_);
+    }
     WaitForSingleObject(replyEvent_, INFINITE);
     return replyValue_;
 }
@@ -71,6 +79,13 @@ BOOL CAMThread::PeekCommand(DWORD* command) {
     return TRUE;
 }
 
+void CAMThread::MarkWorkerEnded() {
+    CLockGuard postGuard(postLock_);
+    workerEnded_ = true;
+    // A controller that posted before the end would otherwise wait for ever.
+    if (WaitForSingleObject(commandEvent_, 0) == WAIT_OBJECT_0) ReplyCommand(static_cast<DWORD>(E_FAIL));
+}
+
 void CAMThread::ReplyCommand(DWORD value) {
     replyValue_ = value;
     ResetEvent(commandEvent_);
@@ -82,5 +97,6 @@ DWORD WINAPI CAMThread::ThreadEntry(LPVOID parameter) {
     const HRESULT joined = JoinComApartment();
     const DWORD exitCode = thread->ThreadMain();
     if (SUCCEEDED(joined)) CoUninitialize();
+    thread->MarkWorkerEnded();
     return exitCode;
 }

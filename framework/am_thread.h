@@ -29,7 +29,8 @@ public:
     // Whether a thread handle is held, running or ended.
     BOOL ThreadExists() const { return threadHandle_.load() != nullptr; }
 
-    // Controller side: posts the command and blocks for the reply; E_FAIL without a thread.
+    // Controller side: posts the command and blocks for the reply; E_FAIL
+    // without a thread, or once the worker has ended.
     DWORD SendCommand(DWORD command);
 
     // Worker side. The command stays posted until ReplyCommand, so a command
@@ -42,6 +43,8 @@ private:
     static DWORD WINAPI ThreadEntry(LPVOID parameter);
     // Takes the handle out atomically, so only one caller waits for and closes it.
     void WaitForThreadEnd();
+    // The worker's last step: from now on every command is answered E_FAIL.
+    void MarkWorkerEnded();
 
     HANDLE commandEvent_;
     HANDLE replyEvent_;
@@ -49,6 +52,10 @@ private:
     DWORD replyValue_ = 0;
     std::atomic<HANDLE> threadHandle_{nullptr};
     CLock accessLock_;
+    // Leaf lock, taken after accessLock_: a command is posted and the worker
+    // ends under it, so a command posted to an ending worker is answered.
+    CLock postLock_;
+    bool workerEnded_ = false;
 };
 
 #endif

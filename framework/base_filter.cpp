@@ -32,9 +32,12 @@ STDMETHODIMP CBaseFilter::NonDelegatingQueryInterface(REFIID riid, void** object
 
 HRESULT CBaseFilter::StreamTimeNow(REFERENCE_TIME* time) {
     if (time == nullptr) return E_POINTER;
-    if (clock_ == nullptr) return VFW_E_NO_CLOCK;
+    IReferenceClock* clock = nullptr;
+    GetSyncSource(&clock);  // never fails with an out pointer
+    if (clock == nullptr) return VFW_E_NO_CLOCK;
     REFERENCE_TIME now = 0;
-    const HRESULT hr = clock_->GetTime(&now);
+    const HRESULT hr = clock->GetTime(&now);
+    clock->Release();
     if (FAILED(hr)) return hr;
     *time = now - StartTime;
     return S_OK;
@@ -113,14 +116,19 @@ STDMETHODIMP CBaseFilter::GetState(DWORD, FILTER_STATE* state) {
 STDMETHODIMP CBaseFilter::SetSyncSource(IReferenceClock* clock) {
     CLockGuard guard(*FilterLock);
     if (clock != nullptr) clock->AddRef();
-    if (clock_ != nullptr) clock_->Release();
-    clock_ = clock;
+    IReferenceClock* previous = nullptr;
+    {
+        CLockGuard clockGuard(clockLock_);
+        previous = clock_;
+        clock_ = clock;
+    }
+    if (previous != nullptr) previous->Release();
     return S_OK;
 }
 
 STDMETHODIMP CBaseFilter::GetSyncSource(IReferenceClock** clock) {
     if (clock == nullptr) return E_POINTER;
-    CLockGuard guard(*FilterLock);
+    CLockGuard guard(clockLock_);
     if (clock_ != nullptr) clock_->AddRef();
     *clock = clock_;
     return S_OK;

@@ -89,6 +89,9 @@ private:
     template <class Step>
     HRESULT ForEachConnectedPin(Step step, bool stopAtFailure);
 
+    // Leaf lock: guards clock_, which a neighbour may ask for while Stop holds
+    // the filter lock. Only AddRef is called under it.
+    CLock clockLock_;
     IReferenceClock* clock_ = nullptr;
     const CLSID classId_;
     WCHAR* name_ = nullptr;

@@ -92,6 +92,8 @@ HRESULT CBaseOutputPin::ChooseAllocator(IMemInputPin* inputPin, IMemAllocator** 
 
 HRESULT CBaseOutputPin::GetOutputSample(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop,
                                         DWORD flags) {
+    if (sample == nullptr) return E_POINTER;
+    *sample = nullptr;
     if (allocator_ == nullptr) return E_NOINTERFACE;
     return allocator_->GetBuffer(sample, start, stop, flags);
 }

@@ -62,7 +62,27 @@ HRESULT CBasePin::Activate() { return S_OK; }
 HRESULT CBasePin::StartRunning(REFERENCE_TIME) { return S_OK; }
 
 HRESULT CBasePin::SetPinType(const AM_MEDIA_TYPE* type) {
-    return FAILED(mediaType_.Assign(*type)) ? E_OUTOFMEMORY : S_OK;
+    COwnedMediaType replacement;
+    if (FAILED(replacement.Assign(*type))) return E_OUTOFMEMORY;
+    CLockGuard guard(typeLock_);
+    // The old type leaves with `replacement`: readers see one type or the other, whole.
+    mediaType_.Swap(replacement);
+    return S_OK;
+}
+
+HRESULT CBasePin::CopyCurrentMediaType(COwnedMediaType* copy) {
+    CLockGuard guard(typeLock_);
+    return copy->Assign(mediaType_);
+}
+
+GUID CBasePin::CurrentSubtype() {
+    CLockGuard guard(typeLock_);
+    return mediaType_.subtype;
+}
+
+bool CBasePin::HasMediaType(const AM_MEDIA_TYPE& type) {
+    CLockGuard guard(typeLock_);
+    return mediaType_ == type;
 }
 
 HRESULT CBasePin::CheckPeer(IPin* peer) {
@@ -199,12 +219,12 @@ STDMETHODIMP CBasePin::ConnectedTo(IPin** pin) {
 
 STDMETHODIMP CBasePin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
     if (type == nullptr) return E_POINTER;
-    CLockGuard guard(*lock_);
     if (!IsConnected()) {
         const COwnedMediaType empty;
         *type = empty;
         return VFW_E_NOT_CONNECTED;
     }
+    CLockGuard guard(typeLock_);
     // A failed copy leaves the caller a record without a format block.
     CopyMediaTypeRecord(type, mediaType_);
     return S_OK;

@@ -87,7 +87,15 @@ public:
     // The peer, no reference added; null when not connected.
     IPin* GetConnected() const { return connected_; }
     // The type last agreed; it stays after a disconnect until the next connection.
+    // The reference is stable only where the type cannot change meanwhile: under
+    // the filter lock while stopped, and on the streaming thread, the only one
+    // that changes it while streaming. Other threads use the three below.
     const COwnedMediaType& CurrentMediaType() const { return mediaType_; }
+    // A deep copy of the current type, whole whatever another thread does.
+    HRESULT CopyCurrentMediaType(COwnedMediaType* copy);
+    GUID CurrentSubtype();
+    // The current type equals the given one.
+    bool HasMediaType(const AM_MEDIA_TYPE& type);
     CBaseFilter* Filter() const { return filter_; }
     PIN_DIRECTION Direction() const { return direction_; }
 
@@ -111,6 +119,10 @@ protected:
     CBaseFilter* const filter_;
     IQualityControl* qualitySink_ = nullptr;
     const int typeVersion_ = 1;
+    // Leaf lock (see CTransformFilter for the order of locks): guards
+    // mediaType_, which the streaming thread replaces on an in-band type change
+    // while other threads read it. Nothing is called under it but AddRef.
+    CLock typeLock_;
     COwnedMediaType mediaType_;
     REFERENCE_TIME segmentStart_ = 0;
     REFERENCE_TIME segmentStop_ = 0x7FFFFFFFFFFFFFFFLL;

@@ -29,6 +29,14 @@ HRESULT COwnedMediaType::Assign(const AM_MEDIA_TYPE& other) {
     return SUCCEEDED(CopyMediaTypeRecord(this, other)) ? S_OK : E_OUTOFMEMORY;
 }
 
+void COwnedMediaType::Swap(COwnedMediaType& other) {
+    AM_MEDIA_TYPE& mine = *this;
+    AM_MEDIA_TYPE& theirs = other;
+    const AM_MEDIA_TYPE held = mine;
+    mine = theirs;
+    theirs = held;
+}
+
 bool COwnedMediaType::operator==(const AM_MEDIA_TYPE& other) const {
     return majortype == other.majortype && subtype == other.subtype && formattype == other.formattype &&
            SameBlocks(*this, other);
@@ -64,7 +72,9 @@ void COwnedMediaType::SetSampleSize(ULONG size) {
 
 HRESULT CopyMediaTypeRecord(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source) {
     *target = source;
-    if (source.cbFormat != 0) {
+    target->pbFormat = nullptr;
+    if (source.pbFormat == nullptr) target->cbFormat = 0;
+    if (target->cbFormat != 0) {
         target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
         if (target->pbFormat == nullptr) {
             // No block and no reference taken: the target owns nothing.

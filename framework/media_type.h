@@ -16,6 +16,8 @@ public:
     void ResetToEmpty();
     // Replaces the contents by a deep copy of the other record.
     HRESULT Assign(const AM_MEDIA_TYPE& other);
+    // Exchanges the contents with the other type; nothing is copied or freed.
+    void Swap(COwnedMediaType& other);
 
     bool operator==(const AM_MEDIA_TYPE& other) const;
     bool operator!=(const AM_MEDIA_TYPE& other) const { return !(*this == other); }
@@ -34,7 +36,8 @@ public:
     void SetSampleSize(ULONG size);
 };
 
-// Deep copy into a target that owns nothing yet.
+// Deep copy into a target that owns nothing yet; a source whose format block
+// is missing gives a copy without one.
 HRESULT CopyMediaTypeRecord(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source);
 // Frees the format block and releases pUnk; the GUIDs and flags stay.
 void ReleaseMediaTypeContents(AM_MEDIA_TYPE* type);

@@ -7,8 +7,9 @@
 HRESULT CopySampleProperties(IMediaSample* source, IMediaSample* copy) {
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
-    const bool timed = source->GetTime(&start, &stop) == S_OK;
-    HRESULT hr = copy->SetTime(timed ? &start : nullptr, timed ? &stop : nullptr);
+    // VFW_S_NO_STOP_TIME: a start time alone, which the copy keeps alone.
+    const HRESULT timed = source->GetTime(&start, &stop);
+    HRESULT hr = copy->SetTime(SUCCEEDED(timed) ? &start : nullptr, timed == S_OK ? &stop : nullptr);
     if (SUCCEEDED(hr)) hr = copy->SetSyncPoint(source->IsSyncPoint() == S_OK);
     if (SUCCEEDED(hr)) hr = copy->SetPreroll(source->IsPreroll() == S_OK);
     if (SUCCEEDED(hr)) hr = copy->SetDiscontinuity(source->IsDiscontinuity() == S_OK);

@@ -11,18 +11,20 @@ CSource::CSource(const wchar_t* objectName, IUnknown* outer, REFCLSID classId)
 
 CSource::~CSource() {
     // Workers first, while every stream is still whole: a worker calls into the derived stream.
-    for (LONG i = 0; i < StreamCount; ++i) Streams[i]->StopWorker();
+    for (int i = 0; i < PinCount(); ++i) StreamAt(i)->StopWorker();
     // A stream's destructor removes it from the array.
-    while (StreamCount != 0) delete Streams[StreamCount - 1];
+    while (PinCount() != 0) delete StreamAt(PinCount() - 1);
 }
 
 int CSource::PinCount() {
-    CLockGuard guard(StateLock);
+    CLockGuard guard(streamsLock_);
     return StreamCount;
 }
 
-CBasePin* CSource::PinAt(int index) {
-    CLockGuard guard(StateLock);
+CBasePin* CSource::PinAt(int index) { return StreamAt(index); }
+
+CSourceStream* CSource::StreamAt(int index) {
+    CLockGuard guard(streamsLock_);
     if (index < 0 || index >= StreamCount) return nullptr;
     return Streams[index];
 }
@@ -43,7 +45,7 @@ STDMETHODIMP CSource::FindPin(LPCWSTR id, IPin** pin) {
 }
 
 HRESULT CSource::AddStream(CSourceStream* stream) {
-    CLockGuard guard(StateLock);
+    CLockGuard guard(streamsLock_);
     const uint64_t bytes = (static_cast<uint64_t>(StreamCount) + 1) * sizeof(CSourceStream*);
     if (bytes > UINT32_MAX) return E_OUTOFMEMORY;
     CSourceStream** grown = new (std::nothrow) CSourceStream*[StreamCount + 1];
@@ -57,6 +59,7 @@ HRESULT CSource::AddStream(CSourceStream* stream) {
 }
 
 HRESULT CSource::RemoveStream(CSourceStream* stream) {
+    CLockGuard guard(streamsLock_);
     const int index = IndexOfStream(stream);
     if (index < 0) return S_FALSE;
     if (StreamCount == 1) {
@@ -69,7 +72,8 @@ HRESULT CSource::RemoveStream(CSourceStream* stream) {
     return S_OK;
 }
 
-int CSource::IndexOfStream(const CSourceStream* stream) const {
+int CSource::IndexOfStream(const CSourceStream* stream) {
+    CLockGuard guard(streamsLock_);
     for (LONG i = 0; i < StreamCount; ++i) {
         if (Streams[i] == stream) return i;
     }

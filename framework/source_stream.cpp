@@ -16,6 +16,13 @@ CSourceStream::~CSourceStream() { OwnerFilter->RemoveStream(this); }
 void CSourceStream::StopWorker() {
     if (!ThreadExists()) return;
     CBaseOutputPin::Deactivate();
+    EndWorker();
+}
+
+void CSourceStream::EndWorker() {
+    if (!ThreadExists()) return;
+    // A worker that has already ended (its OnWorkerCreate failed) answers
+    // E_FAIL at once; either way no worker is left waiting for commands.
     SendCommand(WorkerStop);
     SendCommand(WorkerExit);
     JoinThread();
@@ -37,7 +44,11 @@ HRESULT CSourceStream::Activate() {
     if (FAILED(hr)) return hr;
     if (!StartThread()) return E_FAIL;
     hr = static_cast<HRESULT>(SendCommand(WorkerInit));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        // The worker has ended; joined now, so that the next pause can start another.
+        StopWorker();
+        return hr;
+    }
     return static_cast<HRESULT>(SendCommand(WorkerPause));
 }
 
@@ -45,27 +56,21 @@ HRESULT CSourceStream::Deactivate() {
     CLockGuard guard(OwnerFilter->StateLock);
     if (!IsConnected()) return S_OK;
     // Decommit first: a worker waiting for a buffer fails out and comes to its commands.
-    HRESULT hr = CBaseOutputPin::Deactivate();
+    const HRESULT hr = CBaseOutputPin::Deactivate();
     if (FAILED(hr)) return hr;
-    if (ThreadExists()) {
-        hr = static_cast<HRESULT>(SendCommand(WorkerStop));
-        if (FAILED(hr)) return hr;
-        hr = static_cast<HRESULT>(SendCommand(WorkerExit));
-        if (FAILED(hr)) return hr;
-        JoinThread();
-    }
+    EndWorker();
     return S_OK;
 }
 
+// Neither takes StateLock: downstream may ask from inside a delivery while Stop
+// holds that lock and waits for the worker.
 HRESULT CSourceStream::CheckPinType(const AM_MEDIA_TYPE* type) {
-    CLockGuard guard(OwnerFilter->StateLock);
     COwnedMediaType offered;
     SingleMediaType(&offered);
     return offered == *type ? S_OK : E_FAIL;
 }
 
 HRESULT CSourceStream::MediaTypeAt(int position, COwnedMediaType* type) {
-    CLockGuard guard(OwnerFilter->StateLock);
     if (position < 0) return E_INVALIDARG;
     if (position > 0) return VFW_S_NO_MORE_ITEMS;
     return SingleMediaType(type);

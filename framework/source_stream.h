@@ -32,7 +32,8 @@ public:
 
     // Starts and initialises the worker when the filter leaves Stopped.
     HRESULT Activate() override;
-    // Decommits the allocator, then stops the worker and joins it.
+    // Decommits the allocator, then stops the worker and joins it (one that
+    // has ended already is joined as well).
     HRESULT Deactivate() override;
     HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override;
     // Ends a worker that still runs (the filter released without a stop);
@@ -45,6 +46,10 @@ protected:
     DWORD ThreadMain() override;
 
     CSource* const OwnerFilter;
+
+private:
+    // Tells the worker to stop and exit, and joins it.
+    void EndWorker();
 };
 
 #endif

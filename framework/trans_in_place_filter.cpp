@@ -14,7 +14,7 @@ CTransInPlaceFilter::CTransInPlaceFilter(const wchar_t* debugName, IUnknown* out
 
 CBasePin* CTransInPlaceFilter::PinAt(int index) {
     if (input_ == nullptr || output_ == nullptr) {
-        CLockGuard guard(filterLock_);
+        CLockGuard guard(pinCreationLock_);
         HRESULT result = S_OK;
         if (input_ == nullptr) {
             input_ = new (std::nothrow) CTransInPlaceInputPin(L"in-place input", this, &result, L"Input");
@@ -135,7 +135,8 @@ IMediaSample* CTransInPlaceFilter::CopyToOutputSample(IMediaSample* source) {
 
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
-    const bool timed = source->GetTime(&start, &stop) == S_OK;
+    // Any success, VFW_S_NO_STOP_TIME included, gives a start time.
+    const bool timed = SUCCEEDED(source->GetTime(&start, &stop));
     IMediaSample* copy = nullptr;
     HRESULT hr = allocator->GetBuffer(&copy, timed ? &start : nullptr, timed ? &stop : nullptr,
                                       sampleSkipped_ ? AM_GBF_PREVFRAMESKIPPED : 0);

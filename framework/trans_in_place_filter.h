@@ -49,6 +49,9 @@ private:
     HRESULT TransformAndDeliver(IMediaSample* sample);
 
     const bool modifiesData_;
+    // Leaf lock: guards the creation of the pins in PinAt, which ReceiveCanBlock
+    // and pin enumerations reach from any thread; nothing is called under it.
+    CLock pinCreationLock_;
 };
 
 #endif

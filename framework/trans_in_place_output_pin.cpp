@@ -10,7 +10,7 @@ CTransInPlaceOutputPin::CTransInPlaceOutputPin(const wchar_t* objectName, CTrans
 HRESULT CTransInPlaceOutputPin::CheckPinType(const AM_MEDIA_TYPE* type) {
     // A copied stream can't change its format on the fly.
     if (inPlaceFilter_->AllocatorsDiffer() && !IsFilterStopped()) {
-        return mediaType_ == *type ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+        return HasMediaType(*type) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
     }
     const HRESULT hr = inPlaceFilter_->CheckInputFormat(type);
     if (hr != S_OK) return hr;

@@ -14,7 +14,15 @@
 class CTransformInputPin;
 class CTransformOutputPin;
 
-// Locks are always taken filter lock first, receive lock second.
+// Locks are taken in this order: the filter lock, the receive lock, then leaf
+// locks, which are never held while calling out of the module. The receive
+// lock is held across delivery downstream, and Stop holds the filter lock while
+// it waits for the receive lock; so no call that a neighbour can make on our
+// pins, our seeking pass-through or our allocators from inside our delivery
+// waits for the filter lock (QueryInterface, ConnectionMediaType, ConnectedTo,
+// QueryPinInfo, QueryAccept, EnumMediaTypes, seeking, Notify,
+// GetAllocatorRequirements, ReceiveCanBlock). State those calls read is
+// guarded by leaf locks instead.
 class CTransformFilter : public CBaseFilter {
 public:
     CTransformFilter(const wchar_t* debugName, IUnknown* outer, REFCLSID classId);
@@ -76,7 +84,10 @@ protected:
     // Written on the streaming thread, cleared by Pause.
     std::atomic<bool> sampleSkipped_{false};
     std::atomic<bool> qualityChanged_{false};
+    // Guards the filter state and the pins' connections.
     CLock filterLock_;
+    // Held by Receive and EndOfStream for the whole processing of a sample or
+    // end of stream, delivery included; by Stop, Pause and EndFlush to wait for it.
     CLock receiveLock_;
     // Owned; created by the derived filter.
     CTransformInputPin* input_ = nullptr;

@@ -13,7 +13,9 @@ HRESULT CTransformInputPin::CheckPinType(const AM_MEDIA_TYPE* type) {
     if (hr != S_OK) return hr;
     CTransformOutputPin* const output = transformFilter_->OutputPin();
     if (output != nullptr && output->IsConnected()) {
-        return transformFilter_->CheckTransformPair(type, &output->CurrentMediaType());
+        COwnedMediaType outputType;
+        if (FAILED(output->CopyCurrentMediaType(&outputType))) return E_OUTOFMEMORY;
+        return transformFilter_->CheckTransformPair(type, &outputType);
     }
     return S_OK;
 }

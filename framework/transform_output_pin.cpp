@@ -10,20 +10,29 @@ CTransformOutputPin::CTransformOutputPin(const wchar_t* objectName, CTransformFi
     : CBaseOutputPin(objectName, filter, &filter->TransformFilterLock(), result, pinName), transformFilter_(filter) {}
 
 CTransformOutputPin::~CTransformOutputPin() {
-    if (PositionPassThrough != nullptr) PositionPassThrough->Release();
+    IUnknown* const passThrough = PositionPassThrough.load();
+    if (passThrough != nullptr) passThrough->Release();
 }
 
 STDMETHODIMP CTransformOutputPin::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (riid == IID_IMediaPosition || riid == IID_IMediaSeeking) {
-        CLockGuard guard(*lock_);
-        if (PositionPassThrough == nullptr) {
-            IPin* const input = transformFilter_->InputPin();
-            const HRESULT hr = CreateSeekingPassThrough(GetOwner(), FALSE, input, &PositionPassThrough);
+        // Downstream asks for this from inside our delivery (a renderer at end of
+        // stream does), so it must not wait for the filter lock that Stop holds.
+        IUnknown* passThrough = PositionPassThrough.load();
+        if (passThrough == nullptr) {
+            IUnknown* created = nullptr;
+            const HRESULT hr = CreateSeekingPassThrough(GetOwner(), FALSE, transformFilter_->InputPin(), &created);
             if (FAILED(hr)) return hr;
+            // Of two racing requests, the one stored second gives its object up.
+            if (PositionPassThrough.compare_exchange_strong(passThrough, created)) {
+                passThrough = created;
+            } else {
+                created->Release();
+            }
         }
-        return PositionPassThrough->QueryInterface(riid, object);
+        return passThrough->QueryInterface(riid, object);
     }
     return CBaseOutputPin::NonDelegatingQueryInterface(riid, object);
 }
@@ -35,7 +44,9 @@ bool CTransformOutputPin::InputConnected() const {
 
 HRESULT CTransformOutputPin::CheckPinType(const AM_MEDIA_TYPE* type) {
     if (!InputConnected()) return E_INVALIDARG;
-    return transformFilter_->CheckTransformPair(&transformFilter_->InputPin()->CurrentMediaType(), type);
+    COwnedMediaType input;
+    if (FAILED(transformFilter_->InputPin()->CopyCurrentMediaType(&input))) return E_OUTOFMEMORY;
+    return transformFilter_->CheckTransformPair(&input, type);
 }
 
 HRESULT CTransformOutputPin::SetPinType(const AM_MEDIA_TYPE* type) {

@@ -3,6 +3,8 @@
 #ifndef DRAVIK_TRANSFORM_OUTPUT_PIN_H
 #define DRAVIK_TRANSFORM_OUTPUT_PIN_H
 
+#include <atomic>
+
 #include "framework/base_output_pin.h"
 
 class CTransformFilter;
@@ -39,8 +41,9 @@ public:
 
 protected:
     CTransformFilter* const transformFilter_;
-    // The aggregated seeking pass-through, created on first request.
-    IUnknown* PositionPassThrough = nullptr;
+    // The aggregated seeking pass-through, created on first request without
+    // any lock (creating it calls out); the first one stored stays.
+    std::atomic<IUnknown*> PositionPassThrough{nullptr};
 
 private:
     bool InputConnected() const;

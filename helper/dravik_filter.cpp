@@ -36,6 +36,9 @@ CDravik::CDravik(IUnknown* outer, HRESULT* result)
     }
     input_ = new (std::nothrow) CDravikInputPin(this, result, &ReceiveLock());
     output_ = new (std::nothrow) CDravikOutputPin(this, result);
+    // Without both pins of its own the filter is not made: the framework would
+    // put plain in-place pins in their place, which the helper cannot use.
+    if (input_ == nullptr || output_ == nullptr) *result = E_OUTOFMEMORY;
 }
 
 CDravik::~CDravik() {
@@ -67,10 +70,10 @@ GUID CDravik::RequiredSubtype() {
 
 HRESULT CDravik::CheckInputFormat(const AM_MEDIA_TYPE* type) { return ::CheckInputFormat(*type, RequiredSubtype()); }
 
-bool CDravik::IsPackingStream() { return InputPin() != nullptr && IsPackingSubtype(InputPin()->CurrentMediaType().subtype); }
+bool CDravik::IsPackingStream() { return InputPin() != nullptr && IsPackingSubtype(InputPin()->CurrentSubtype()); }
 
 bool CDravik::IsRelabelStream() {
-    return InputPin() != nullptr && InputPin()->IsConnected() && IsRelabelSubtype(InputPin()->CurrentMediaType().subtype);
+    return InputPin() != nullptr && InputPin()->IsConnected() && IsRelabelSubtype(InputPin()->CurrentSubtype());
 }
 
 HRESULT CDravik::RewriteOutputType(AM_MEDIA_TYPE* type) {
@@ -125,30 +128,35 @@ HRESULT CDravik::OnCompleteConnect(PIN_DIRECTION direction, IPin*) {
     // overrides). Upstream is reconnected with it where upstream accepts it,
     // else with its own type; downstream always gets the rewritten one.
     COwnedMediaType type;
-    if (FAILED(type.Assign(InputPin()->CurrentMediaType()))) return E_OUTOFMEMORY;
+    if (FAILED(InputPin()->CopyCurrentMediaType(&type))) return E_OUTOFMEMORY;
     if (direction == PINDIR_OUTPUT) {
         IPin* upstream = InputPin()->GetConnected();
         if (upstream == nullptr) return S_OK;
         COwnedMediaType outputType;
-        if (FAILED(outputType.Assign(OutputPin()->CurrentMediaType()))) return E_OUTOFMEMORY;
+        if (FAILED(OutputPin()->CopyCurrentMediaType(&outputType))) return E_OUTOFMEMORY;
         return RequestReconnect(InputPin(), upstream->QueryAccept(&outputType) == S_OK ? &outputType : &type);
     }
     if (!OutputPin()->IsConnected()) return S_OK;
     RewriteOutputType(&type);
-    return type != OutputPin()->CurrentMediaType() ? RequestReconnect(OutputPin(), &type) : S_OK;
+    return OutputPin()->HasMediaType(type) ? S_OK : RequestReconnect(OutputPin(), &type);
 }
 
 bool CDravik::IsRewrittenInputType(const AM_MEDIA_TYPE& type) {
     if (InputPin() == nullptr || !InputPin()->IsConnected()) return false;
     COwnedMediaType expected;
-    if (FAILED(expected.Assign(InputPin()->CurrentMediaType()))) return false;
+    if (FAILED(InputPin()->CopyCurrentMediaType(&expected))) return false;
     RewriteOutputType(&expected);
     return expected == type;
 }
 
+HRESULT CDravik::OnStreamingStart() {
+    heldPacket_.Open();
+    return CTransInPlaceFilter::OnStreamingStart();
+}
+
 HRESULT CDravik::OnStreamingStop() {
     // A packet still held when the filter stops would otherwise keep an output buffer out.
-    heldPacket_.Clear();
+    heldPacket_.Close();
     return CTransInPlaceFilter::OnStreamingStop();
 }
 
@@ -167,8 +175,14 @@ HRESULT CDravik::OnEndOfStream() {
 
 HRESULT CDravik::OnBeginFlush() {
     const HRESULT hr = CTransInPlaceFilter::OnBeginFlush();
-    heldPacket_.Clear();
+    heldPacket_.Close();
     return hr;
+}
+
+HRESULT CDravik::OnEndFlush() {
+    // Under the receive lock: no sample from before the flush is still on its way.
+    heldPacket_.Open();
+    return CTransInPlaceFilter::OnEndFlush();
 }
 
 HRESULT CDravik::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
@@ -182,7 +196,7 @@ HRESULT CDravik::ReceiveSample(IMediaSample* sample) {
     bytesReceived_ += sample->GetActualDataLength();
     if (!IsPackingStream()) {
         // A copy the look-ahead made is already the filter's to change and pass on.
-        const HRESULT hr = DravikInput()->KeepsCopies() ? ReceiveOwnSample(sample) : CTransInPlaceFilter::ReceiveSample(sample);
+        const HRESULT hr = DravikInput()->HandingOnCopy() ? ReceiveOwnSample(sample) : CTransInPlaceFilter::ReceiveSample(sample);
         // A sample announcing a packed type became the held packet: kept, not failed.
         return IsPackingStream() ? S_OK : hr;
     }

@@ -41,9 +41,11 @@ public:
     // Connection, buffers and stream events.
     HRESULT SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) override;
+    HRESULT OnStreamingStart() override;
     HRESULT OnStreamingStop() override;
     HRESULT OnEndOfStream() override;
     HRESULT OnBeginFlush() override;
+    HRESULT OnEndFlush() override;
     HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     // The sample path.
@@ -72,6 +74,7 @@ private:
     CLock subtypeLock_;
     GUID requiredSubtype_ = GUID_NULL;
     // Assembled on the streaming thread; dropped by a flush on another thread.
+    // Open from streaming start and end-flush; closed from streaming stop and begin-flush.
     CSampleSlot heldPacket_;
     std::atomic<LONGLONG> bytesReceived_{0};
     std::atomic<DWORD> interlaceFlagsOverride_{0};

@@ -23,45 +23,38 @@ STDMETHODIMP CDravikInputPin::Receive(IMediaSample* sample) {
     // A sample arriving during a flush is dropped, never kept for after it.
     if (IsFlushing()) return S_FALSE;
 
-    if (!lookAhead_.IsEmpty()) {
-        IMediaSample* kept = nullptr;
-        const HRESULT keptResult = KeepableSample(sample, &kept);
-        if (FAILED(keptResult)) return keptResult;
-        IMediaSample* previous = lookAhead_.Exchange(kept);
-        kept->Release();
-        if (previous == nullptr) {
-            // A flush emptied the slot meanwhile: the new sample goes with it.
-            lookAhead_.Clear();
-            return S_FALSE;
-        }
-        // The properties the framework copies from must describe the sample handed on.
-        HRESULT hr = ReadSampleProperties(previous);
-        if (SUCCEEDED(hr)) hr = dravik_->ReceiveSample(previous);
-        previous->Release();
-        return hr;
+    if (lookAhead_.IsEmpty()) {
+        // Only the first sample of a run is checked; the ones behind it pass while the slot is open.
+        const HRESULT hr = CBaseInputPin::Receive(sample);
+        if (hr != S_OK) return FAILED(hr) ? hr : S_OK;
     }
-    HRESULT hr = CBaseInputPin::Receive(sample);
-    if (FAILED(hr)) return hr;
-    if (hr == S_OK) {
-        // Decided once per run: upstream's allocator does not change while it streams.
-        keepsCopies_ = CLookAheadCopies::MustCopy(Allocator(), sample);
-        IMediaSample* kept = nullptr;
-        hr = KeepableSample(sample, &kept);
+    // Decided for each sample: where it came from says whether upstream can spare it.
+    const bool copy = CLookAheadCopies::MustCopy(Allocator(), sample);
+    IMediaSample* kept = sample;
+    if (copy) {
+        const HRESULT hr = copies_.Copy(sample, &kept);
         if (FAILED(hr)) return hr;
-        IMediaSample* previous = lookAhead_.Exchange(kept);
-        kept->Release();
-        if (previous != nullptr) previous->Release();
+    } else {
+        kept->AddRef();
     }
-    return S_OK;
+    IMediaSample* previous = nullptr;
+    bool previousCopy = false;
+    const bool stored = lookAhead_.Exchange(kept, copy, &previous, &previousCopy);
+    kept->Release();
+    // Closed by a stop or a flush that came after the checks: the sample goes with them.
+    if (!stored) return S_FALSE;
+    if (previous == nullptr) return S_OK;
+    const HRESULT hr = HandOn(previous, previousCopy);
+    previous->Release();
+    return hr;
 }
 
-HRESULT CDravikInputPin::KeepableSample(IMediaSample* sample, IMediaSample** kept) {
-    if (!keepsCopies_) {
-        sample->AddRef();
-        *kept = sample;
-        return S_OK;
-    }
-    return copies_.Copy(sample, kept);
+HRESULT CDravikInputPin::HandOn(IMediaSample* sample, bool copy) {
+    // The properties the framework copies from must describe the sample handed on.
+    const HRESULT hr = ReadSampleProperties(sample);
+    if (FAILED(hr)) return hr;
+    handingOnCopy_ = copy;
+    return dravik_->ReceiveSample(sample);
 }
 
 STDMETHODIMP CDravikInputPin::GetAllocator(IMemAllocator** allocator) {
@@ -82,12 +75,18 @@ STDMETHODIMP CDravikInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* pro
 }
 
 STDMETHODIMP CDravikInputPin::EndOfStream() {
-    IMediaSample* last = lookAhead_.Peek();
+    // Under the receive lock, so that a flush cannot end while the last sample
+    // is on its way, and the last sample cannot be kept past a stop.
+    CLockGuard guard(*receiveLock_);
+    bool copy = false;
+    IMediaSample* last = lookAhead_.Take(&copy);
     if (last != nullptr) {
-        // Still in the slot while it is processed, so its own start time bounds it.
-        CTransformInputPin::Receive(last);
-        IMediaSample* taken = lookAhead_.Take();
-        if (taken != nullptr) taken->Release();
+        // With the slot empty it is timed by the frame time, as the last sample is;
+        // its result does not change the end of stream's.
+        if (CBaseInputPin::Receive(last) == S_OK) {
+            handingOnCopy_ = copy;
+            dravik_->ReceiveSample(last);
+        }
         last->Release();
     }
     return CTransInPlaceInputPin::EndOfStream();
@@ -95,29 +94,44 @@ STDMETHODIMP CDravikInputPin::EndOfStream() {
 
 STDMETHODIMP CDravikInputPin::BeginFlush() {
     const HRESULT hr = CTransInPlaceInputPin::BeginFlush();
-    lookAhead_.Clear();
+    lookAhead_.Close();
     return hr;
+}
+
+STDMETHODIMP CDravikInputPin::EndFlush() {
+    // Filter lock, then receive lock, as Stop takes them: a Receive that began
+    // before the flush ends before the slot opens again.
+    CLockGuard guard(*lock_);
+    CLockGuard receiveGuard(*receiveLock_);
+    lookAhead_.Open();
+    return CTransInPlaceInputPin::EndFlush();
 }
 
 HRESULT CDravikInputPin::Activate() {
     const HRESULT hr = CTransInPlaceInputPin::Activate();
     if (FAILED(hr)) return hr;
+    lookAhead_.Open();
     return copies_.Commit();
 }
 
 HRESULT CDravikInputPin::Deactivate() {
     // First, so that a streaming thread waiting for a copy buffer lets go.
     const HRESULT decommitted = copies_.Decommit();
+    // Before the allocator is decommitted: a sample held back must go back to it.
+    lookAhead_.Close();
     const HRESULT hr = CTransInPlaceInputPin::Deactivate();
-    lookAhead_.Clear();
     return FAILED(hr) ? hr : decommitted;
 }
 
 HRESULT CDravikInputPin::CheckPinType(const AM_MEDIA_TYPE* type) {
     WORD bitDepth = 0;
-    if (IsConnected() && type->majortype == MEDIATYPE_Audio && IsPcmAudioType(*type, &bitDepth) &&
-        CurrentMediaType().majortype == MEDIATYPE_Audio && IsPcmAudioType(CurrentMediaType(), &bitDepth)) {
-        return S_OK;
+    if (IsConnected() && type->majortype == MEDIATYPE_Audio && IsPcmAudioType(*type, &bitDepth)) {
+        // Asked from any thread, while the streaming thread may change the type.
+        COwnedMediaType current;
+        if (SUCCEEDED(CopyCurrentMediaType(&current)) && current.majortype == MEDIATYPE_Audio &&
+            IsPcmAudioType(current, &bitDepth)) {
+            return S_OK;
+        }
     }
     return CTransInPlaceInputPin::CheckPinType(type);
 }

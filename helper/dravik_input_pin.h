@@ -21,24 +21,26 @@ public:
     STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
+    STDMETHODIMP EndFlush() override;
     HRESULT Activate() override;
     HRESULT Deactivate() override;
     HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override;
 
     // The held-back sample with a reference for the caller, or null.
     IMediaSample* PeekLookAhead() { return lookAhead_.Peek(); }
-    // Whether the samples this run hands on are copies in buffers of the pin's own.
-    bool KeepsCopies() const { return keepsCopies_; }
+    // Whether the sample being handed to the filter is a copy in a buffer of the pin's own.
+    bool HandingOnCopy() const { return handingOnCopy_; }
 
 private:
-    // The sample itself, or a copy where keeping it could starve upstream; one reference for the caller.
-    HRESULT KeepableSample(IMediaSample* sample, IMediaSample** kept);
+    // Hands a sample from the slot to the filter.
+    HRESULT HandOn(IMediaSample* sample, bool copy);
 
     CDravik* const dravik_;
+    // Open from Activate and EndFlush; closed (and empty) from Deactivate and BeginFlush.
     CSampleSlot lookAhead_;
     CLookAheadCopies copies_;
     // Read and written on the streaming thread only.
-    bool keepsCopies_ = false;
+    bool handingOnCopy_ = false;
     CLock* const receiveLock_;
 };
 

@@ -44,7 +44,10 @@ STDMETHODIMP CDravik::GetValueEx(const GUID* key, VARIANT* value, VARIANT*) {
     }
     if (*key == GENPROP_InputInterlaceFlags) {
         if (InputPin() == nullptr || !InputPin()->IsConnected()) return E_UNEXPECTED;
-        const VIDEOINFOHEADER2* video = VideoInfo2Of(InputPin()->CurrentMediaType());
+        // A copy: the streaming thread replaces the type on an in-band change.
+        COwnedMediaType type;
+        if (FAILED(InputPin()->CopyCurrentMediaType(&type))) return E_OUTOFMEMORY;
+        const VIDEOINFOHEADER2* video = VideoInfo2Of(type);
         if (video == nullptr) return E_UNEXPECTED;
         value->vt = VT_UI4;
         value->ulVal = video->dwInterlaceFlags;
@@ -52,7 +55,8 @@ STDMETHODIMP CDravik::GetValueEx(const GUID* key, VARIANT* value, VARIANT*) {
     }
     if (*key == GENPROP_InputAvgTimePerFrame) {
         if (InputPin() == nullptr || !InputPin()->IsConnected()) return E_UNEXPECTED;
-        const AM_MEDIA_TYPE& type = InputPin()->CurrentMediaType();
+        COwnedMediaType type;
+        if (FAILED(InputPin()->CopyCurrentMediaType(&type))) return E_OUTOFMEMORY;
         if (VideoInfo2Of(type) == nullptr && VideoInfoOf(type) == nullptr) return E_UNEXPECTED;
         SetI8(value, FrameTimeOf(type));
         return S_OK;

@@ -15,12 +15,27 @@ CLookAheadCopies::~CLookAheadCopies() {
     allocator_->Release();
 }
 
-bool CLookAheadCopies::MustCopy(IMemAllocator* notified, IMediaSample* sample) {
-    if (notified == nullptr) return true;
+namespace {
+
+// Whether the allocator has a buffer besides the sample for upstream's next GetBuffer.
+bool CanSpare(IMemAllocator* allocator, IMediaSample* sample) {
     ALLOCATOR_PROPERTIES properties = {};
-    if (FAILED(notified->GetProperties(&properties))) return true;
-    // A sample larger than the named allocator's buffers came from another allocator.
-    return properties.cBuffers < 2 || sample->GetSize() > properties.cbBuffer;
+    if (allocator == nullptr || FAILED(allocator->GetProperties(&properties))) return false;
+    // A sample larger than the allocator's buffers came from another allocator.
+    return properties.cBuffers >= 2 && sample->GetSize() <= properties.cbBuffer;
+}
+
+}  // namespace
+
+bool CLookAheadCopies::MustCopy(IMemAllocator* notified, IMediaSample* sample) {
+    // A sample that names its own allocator is judged by that one, whatever upstream notified.
+    IMemAllocator* own = nullptr;
+    if (SUCCEEDED(sample->QueryInterface(IID_IMemAllocator, reinterpret_cast<void**>(&own))) && own != nullptr) {
+        const bool spare = CanSpare(own, sample);
+        own->Release();
+        return !spare;
+    }
+    return !CanSpare(notified, sample);
 }
 
 HRESULT CLookAheadCopies::AllocatorFor(LONG size, IMemAllocator** allocator) {

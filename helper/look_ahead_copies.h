@@ -1,7 +1,9 @@
 // Copies for the look-ahead slot of samples it may not keep. Holding an
-// upstream buffer is safe only when upstream's allocator has one to spare;
-// when it has not, or when the samples are not from the allocator upstream
-// named, keeping one would stop upstream's next GetBuffer for good.
+// upstream buffer is safe only when the allocator it came from has one to
+// spare; when it has not, keeping it would stop upstream's next GetBuffer for
+// good. A sample's allocator is the one the sample names (it answers
+// IID_IMemAllocator), else the one upstream notified, unless the sample is
+// larger than that one's buffers.
 #ifndef DRAVIK_LOOK_AHEAD_COPIES_H
 #define DRAVIK_LOOK_AHEAD_COPIES_H
 
@@ -16,7 +18,7 @@ public:
     CLookAheadCopies(const CLookAheadCopies&) = delete;
     CLookAheadCopies& operator=(const CLookAheadCopies&) = delete;
 
-    // Whether a sample delivered by upstream, which named `notified` as its
+    // Whether a sample delivered by upstream, which notified `notified` as its
     // allocator (null: none), must be copied before the look-ahead keeps it.
     static bool MustCopy(IMemAllocator* notified, IMediaSample* sample);
 

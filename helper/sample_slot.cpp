@@ -1,18 +1,24 @@
 #include "helper/sample_slot.h"
 
-IMediaSample* CSampleSlot::Exchange(IMediaSample* sample) {
-    if (sample != nullptr) sample->AddRef();
+bool CSampleSlot::Exchange(IMediaSample* sample, bool copy, IMediaSample** previous, bool* previousCopy) {
+    *previous = nullptr;
+    *previousCopy = false;
     CLockGuard guard(lock_);
-    IMediaSample* previous = sample_;
+    if (closed_) return false;
+    sample->AddRef();
+    *previous = sample_;
+    *previousCopy = copy_;
     sample_ = sample;
-    return previous;
+    copy_ = copy;
+    return true;
 }
 
 bool CSampleSlot::StoreIfEmpty(IMediaSample* sample) {
     CLockGuard guard(lock_);
-    if (sample_ != nullptr) return false;
+    if (closed_ || sample_ != nullptr) return false;
     sample->AddRef();
     sample_ = sample;
+    copy_ = false;
     return true;
 }
 
@@ -22,9 +28,31 @@ IMediaSample* CSampleSlot::Peek() {
     return sample_;
 }
 
+IMediaSample* CSampleSlot::Take(bool* copy) {
+    CLockGuard guard(lock_);
+    IMediaSample* taken = sample_;
+    if (copy != nullptr) *copy = copy_;
+    sample_ = nullptr;
+    return taken;
+}
+
 void CSampleSlot::Clear() {
+    // Released outside the lock: the last release of a sample calls its allocator.
     IMediaSample* previous = Take();
     if (previous != nullptr) previous->Release();
+}
+
+void CSampleSlot::Close() {
+    {
+        CLockGuard guard(lock_);
+        closed_ = true;
+    }
+    Clear();
+}
+
+void CSampleSlot::Open() {
+    CLockGuard guard(lock_);
+    closed_ = false;
 }
 
 bool CSampleSlot::IsEmpty() {

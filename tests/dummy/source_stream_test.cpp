@@ -8,6 +8,7 @@
 #include "framework/source_stream.h"
 #include "platform_graph.h"
 #include "tests/dummy/counting_sink_filter.h"
+#include "tests/support/thread_events.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ public:
         ALLOCATOR_PROPERTIES actual{};
         return allocator->SetProperties(request, &actual);
     }
+    HRESULT OnWorkerCreate() override { return createResult; }
     HRESULT ProduceSample(IMediaSample*) override {
         const int call = ++produced;
         if (endAfter >= 0 && call > endAfter) return ending;
@@ -41,6 +43,7 @@ public:
     std::atomic<int> produced{0};
     int endAfter = -1;
     HRESULT ending = S_FALSE;
+    HRESULT createResult = S_OK;
 };
 
 class ScriptedSource : public CSource {
@@ -62,6 +65,7 @@ protected:
         ASSERT_EQ(S_OK, graph->ConnectDirect(source->stream, &sink->Pin(), nullptr));
     }
     void TearDown() override {
+        if (graph == nullptr) return;
         graph->Stop();
         graph->Release();
     }
@@ -118,6 +122,25 @@ TEST_F(SourceStreamTest, StopWhileTheWorkerWaitsForABuffer) {
         ASSERT_EQ(S_OK, graph->Pause());
         ASSERT_EQ(S_OK, graph->Stop());
     }
+}
+
+TEST_F(SourceStreamTest, AWorkerThatFailedToStartIsJoinedByStopAndRelease) {
+    source->stream->createResult = E_ACCESSDENIED;
+    FinishWithin(std::chrono::seconds(20), "a worker that ended without being told", [&] {
+        EXPECT_EQ(E_ACCESSDENIED, graph->Pause());
+        EXPECT_EQ(S_OK, graph->Stop());
+        // A fresh worker starts on the next pause once the failure is gone.
+        source->stream->createResult = S_OK;
+        source->stream->endAfter = 1;
+        EXPECT_EQ(S_OK, graph->Pause());
+        EXPECT_TRUE(sink->Pin().WaitForEndOfStreams(1));
+        EXPECT_EQ(S_OK, graph->Stop());
+        source->stream->createResult = E_ACCESSDENIED;
+        EXPECT_EQ(E_ACCESSDENIED, graph->Pause());
+        // Released with the ended worker's thread still held.
+        graph->Release();
+        graph = nullptr;
+    });
 }
 
 TEST(SourceStream, IdentityAndDefaultType) {

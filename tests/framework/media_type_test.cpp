@@ -120,6 +120,18 @@ TEST(MediaType, AssignDeepCopiesAndBalancesReferences) {
     EXPECT_EQ(1, unknown.count);
 }
 
+TEST(MediaType, ACopyOfATypeWhoseBlockIsMissingHasNoBlock) {
+    COwnedMediaType source;
+    MakeVideoType(&source, 1920);
+    AM_MEDIA_TYPE broken = source;
+    broken.pbFormat = nullptr;
+    AM_MEDIA_TYPE copy{};
+    ASSERT_EQ(S_OK, CopyMediaTypeRecord(&copy, broken));
+    EXPECT_EQ(0u, copy.cbFormat);
+    EXPECT_EQ(nullptr, copy.pbFormat);
+    EXPECT_EQ(source.formattype, copy.formattype);
+}
+
 TEST(MediaType, ReserveFormatBlock) {
     COwnedMediaType type;
     BYTE* block = type.ReserveFormatBlock(8);

@@ -107,8 +107,9 @@ TEST_F(OutputPinTest, APeerWithoutMemInputPinIsRefused) {
 
 TEST_F(OutputPinTest, WithoutAConnectionNothingCanBeSentOrCommitted) {
     TestSourcePin* pin = source->Pin();
-    IMediaSample* sample = nullptr;
+    IMediaSample* sample = reinterpret_cast<IMediaSample*>(&sample);
     EXPECT_EQ(E_NOINTERFACE, pin->GetOutputSample(&sample, nullptr, nullptr, 0));
+    EXPECT_EQ(nullptr, sample);
     EXPECT_EQ(VFW_E_NO_ALLOCATOR, pin->Activate());
     EXPECT_EQ(VFW_E_NO_ALLOCATOR, pin->Deactivate());
     EXPECT_EQ(VFW_E_NOT_CONNECTED, pin->SendEndOfStream());

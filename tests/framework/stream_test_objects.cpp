@@ -33,6 +33,11 @@ STDMETHODIMP TestSample::QueryInterface(REFIID riid, void** object) {
         AddRef();
         return S_OK;
     }
+    if (riid == IID_IMemAllocator && owner_ != nullptr && owner_->namedBySamples) {
+        *object = static_cast<IMemAllocator*>(owner_);
+        owner_->AddRef();
+        return S_OK;
+    }
     *object = nullptr;
     return E_NOINTERFACE;
 }
@@ -125,9 +130,12 @@ STDMETHODIMP TestAllocator::Commit() {
 }
 
 STDMETHODIMP TestAllocator::Decommit() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    committed_ = false;
-    changed_.notify_all();
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        committed_ = false;
+        changed_.notify_all();
+    }
+    if (onDecommit) onDecommit();
     return S_OK;
 }
 

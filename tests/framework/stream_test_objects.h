@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -94,6 +95,10 @@ public:
     LONG maxBuffers = 0;
     LONG maxBufferSize = 0;
     HRESULT setPropertiesResult = S_OK;
+    // Its samples answer IID_IMemAllocator with it.
+    bool namedBySamples = false;
+    // Called at every Decommit, on the thread that decommits.
+    std::function<void()> onDecommit;
     int getBufferCalls = 0;
     DWORD lastGetBufferFlags = 0;
     bool lastGetBufferTimed = false;

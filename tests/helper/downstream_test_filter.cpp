@@ -40,6 +40,7 @@ STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
 }
 
 STDMETHODIMP DownstreamTestPin::EndOfStream() {
+    if (onEndOfStream) onEndOfStream();
     std::lock_guard<std::mutex> guard(mutex_);
     events_ += 'E';
     return S_OK;
@@ -71,6 +72,14 @@ STDMETHODIMP DownstreamTestPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* p
     if (!hasRequirements) return CBaseInputPin::GetAllocatorRequirements(properties);
     if (properties == nullptr) return E_POINTER;
     *properties = requirements;
+    return S_OK;
+}
+
+STDMETHODIMP DownstreamTestPin::GetAllocator(IMemAllocator** allocator) {
+    if (offeredAllocator == nullptr) return CBaseInputPin::GetAllocator(allocator);
+    if (allocator == nullptr) return E_POINTER;
+    offeredAllocator->AddRef();
+    *allocator = offeredAllocator;
     return S_OK;
 }
 

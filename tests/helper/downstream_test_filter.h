@@ -44,6 +44,8 @@ public:
     STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     // `requirements` when set, else the plain pin's answer.
     STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override;
+    // `offeredAllocator` when set, else the plain pin's own.
+    STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
 
     std::vector<ReceivedSample> Received();
     size_t ReceivedCount();
@@ -57,8 +59,12 @@ public:
     ALLOCATOR_PROPERTIES requirements{};
     // Off: only count and log samples (long streams).
     bool keepData = true;
-    // Called with every sample received, before it is recorded.
+    // Not owned; must outlive the connection.
+    IMemAllocator* offeredAllocator = nullptr;
+    // Called inside Receive (after the checks, before the sample is recorded) and inside
+    // EndOfStream, on the streaming thread.
     std::function<void(IMediaSample*)> onSample;
+    std::function<void()> onEndOfStream;
 
 private:
     std::mutex mutex_;

@@ -2,6 +2,9 @@
 // IGeneralProperties on a filter made by the class factory.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "framework/format_blocks.h"
 #include "tests/helper/helper_graph.h"
 #include "tests/helper/media_type_builders.h"
@@ -154,6 +157,56 @@ TEST_F(DravikProperties, BatchesAnswerByHowManyEntriesSucceeded) {
     EXPECT_EQ(S_FALSE, g.properties->SetValues(2, writes));
     writes[0].key = GENPROP_FilterClsid;
     EXPECT_EQ(E_FAIL, g.properties->SetValues(2, writes));
+}
+
+TEST_F(DravikProperties, ReadersSeeOneWholeTypeWhileTheStreamChangesIt) {
+    // Two header-2 types told apart by frame time and interlace flags together.
+    COwnedMediaType types[2];
+    const REFERENCE_TIME frameTimes[2] = {400000, 333667};
+    const DWORD interlaceFlags[2] = {0, AMINTERLACE_IsInterlaced | AMINTERLACE_1FieldPerSample};
+    for (int i = 0; i < 2; ++i) {
+        MakeVideo(&types[i], MEDIASUBTYPE_YUY2, 32, 8, true, frameTimes[i]);
+        VideoInfo2Of(types[i])->dwInterlaceFlags = interlaceFlags[i];
+    }
+    g.upstream->Offer(types[0]);
+    ASSERT_EQ(S_OK, g.ConnectInput());
+    ASSERT_EQ(S_OK, g.ConnectOutput());
+    ASSERT_EQ(S_OK, g.graph->Run());
+    auto whichType = [&](REFERENCE_TIME frameTime) { return frameTime == frameTimes[0] ? 0 : frameTime == frameTimes[1] ? 1 : -1; };
+
+    // The stream changes type until the reader has seen both types and read a few thousand times.
+    std::atomic<bool> reading{true};
+    std::thread upstream([&] {
+        for (int i = 0; reading.load(); ++i) {
+            SampleToSend sample;
+            sample.data = CountingBytes(64);
+            sample.start = i * 400000LL;
+            sample.stop = sample.start + 1;
+            sample.type = &types[i % 2];
+            EXPECT_EQ(S_OK, g.upstream->Pin()->Send(sample));
+        }
+    });
+    bool seenTypes[2] = {false, false};
+    for (int reads = 0; reads < 3000 || (!(seenTypes[0] && seenTypes[1]) && reads < 1000000); ++reads) {
+        VARIANT value{};
+        EXPECT_EQ(S_OK, g.properties->GetValue(&GENPROP_InputAvgTimePerFrame, &value));
+        EXPECT_NE(-1, whichType(value.llVal)) << value.llVal;
+        EXPECT_EQ(S_OK, g.properties->GetValue(&GENPROP_InputInterlaceFlags, &value));
+        EXPECT_TRUE(value.ulVal == interlaceFlags[0] || value.ulVal == interlaceFlags[1]) << value.ulVal;
+        COwnedMediaType connected;
+        EXPECT_EQ(S_OK, g.InputType(&connected));
+        const VIDEOINFOHEADER2* video = VideoInfo2Of(connected);
+        const int seen = video != nullptr ? whichType(video->AvgTimePerFrame) : -1;
+        EXPECT_NE(-1, seen);
+        if (seen != -1) {
+            EXPECT_EQ(interlaceFlags[seen], video->dwInterlaceFlags) << "a type made of two";
+            seenTypes[seen] = true;
+        }
+    }
+    reading = false;
+    upstream.join();
+    EXPECT_TRUE(seenTypes[0] && seenTypes[1]) << "the type did not change while it was read";
+    EXPECT_EQ(S_OK, g.graph->Stop());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/helper/helper_graph.h"
 
+#include "tests/helper/media_type_builders.h"
 #include "tests/support/wide_text.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object);
@@ -53,6 +54,16 @@ HelperGraph::~HelperGraph() {
 HRESULT HelperGraph::ConnectInput() { return graph->ConnectDirect(upstream->Pin(), HelperIn(), nullptr); }
 
 HRESULT HelperGraph::ConnectOutput() { return graph->ConnectDirect(HelperOut(), downstream->Pin(), nullptr); }
+
+HRESULT HelperGraph::RunVideoOver(IMemAllocator* allocator, COwnedMediaType* video) {
+    MakeVideo(video, MEDIASUBTYPE_YUY2, 32, 8);
+    upstream->Offer(*video);
+    downstream->Pin()->offeredAllocator = allocator;
+    HRESULT hr = ConnectInput();
+    if (SUCCEEDED(hr)) hr = ConnectOutput();
+    if (SUCCEEDED(hr)) hr = graph->Run();
+    return hr;
+}
 
 IPin* HelperGraph::HelperIn() { return static_cast<IPin*>(dravik->PinAt(0)); }
 

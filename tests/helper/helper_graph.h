@@ -25,6 +25,9 @@ public:
     // As a graph manager connects: upstream to the helper first, then the helper to downstream.
     HRESULT ConnectInput();
     HRESULT ConnectOutput();
+    // Connects a small YUY2 stream (its type into `video`) with every buffer
+    // from `allocator`, which downstream offers, and runs the graph.
+    HRESULT RunVideoOver(IMemAllocator* allocator, COwnedMediaType* video);
 
     IPin* HelperIn();
     IPin* HelperOut();

@@ -1,7 +1,7 @@
 // Upstream filters that give the look-ahead no buffer to spare: one that sizes
-// its allocator without asking, and one whose samples come from an allocator
-// it never named. The helper keeps a copy instead of the upstream buffer, so
-// the stream flows, and passes the upstream's own samples on where it can.
+// its allocator without asking, and ones whose samples come from an allocator
+// they never notified. The helper keeps a copy instead of the upstream buffer,
+// so the stream flows, and passes the upstream's own samples on where it can.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "framework/format_blocks.h"
+#include "tests/framework/stream_test_objects.h"
 #include "tests/helper/helper_graph.h"
 #include "tests/helper/media_type_builders.h"
 
@@ -45,7 +46,7 @@ protected:
     // Sends the frames and end of stream on a streaming thread of their own.
     // False when they have not all gone in time: the stream stalled, and the
     // graph is stopped to let the thread go.
-    bool StreamWithin(std::chrono::seconds limit) {
+    bool StreamWithin(std::chrono::seconds limit, bool stopValid = true) {
         std::promise<void> finished;
         std::future<void> done = finished.get_future();
         std::thread streaming([&] {
@@ -54,6 +55,7 @@ protected:
                 sample.data = Frame(i);
                 sample.start = i * kFrameTime;
                 sample.stop = sample.start + 1;
+                sample.stopValid = stopValid;
                 results[i] = g.upstream->Pin()->Send(sample);
             }
             endResult = g.upstream->Pin()->SendEndOfStream();
@@ -127,6 +129,39 @@ TEST_F(LookAheadCopies, SamplesFromAnAllocatorUpstreamNeverNamedStillFlow) {
     ExpectEveryFrameWholeAndRetimed();
     EXPECT_EQ(0, PassedOnObjects());
 }
+
+TEST_F(LookAheadCopies, StartTimesAloneSurviveTheCopyAndAreRetimed) {
+    g.upstream->Pin()->buffers = 1;
+    g.upstream->Pin()->bufferSize = kFrameBytes;
+    g.upstream->Pin()->honourRequests = false;
+    Connect();
+    ASSERT_TRUE(StreamWithin(std::chrono::seconds(10), false));
+    ExpectEveryFrameWholeAndRetimed();
+    EXPECT_EQ(0, PassedOnObjects());
+}
+
+// Upstream notified an allocator with buffers to spare, of the samples' size,
+// and delivers from one of its own with this many buffers, which the samples name.
+class NamedAllocators : public LookAheadCopies, public testing::WithParamInterface<LONG> {};
+
+TEST_P(NamedAllocators, DecideWhetherTheSampleIsCopied) {
+    TestAllocator* const own = TestAllocator::Create();
+    own->namedBySamples = true;
+    ALLOCATOR_PROPERTIES wanted = {GetParam(), kFrameBytes, 1, 0}, actual{};
+    ASSERT_EQ(S_OK, own->SetProperties(&wanted, &actual));
+    ASSERT_EQ(S_OK, own->Commit());
+    g.upstream->Pin()->bufferSize = kFrameBytes;
+    g.upstream->Pin()->givenAllocator = own;
+    Connect();
+    ASSERT_TRUE(StreamWithin(std::chrono::seconds(10))) << "the look-ahead kept upstream's only buffer";
+    ExpectEveryFrameWholeAndRetimed();
+    EXPECT_EQ(GetParam() < 2 ? 0 : kFrames, PassedOnObjects());
+    ASSERT_EQ(S_OK, g.graph->Stop());
+    g.downstream->Pin()->Forget();
+    own->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Helper, NamedAllocators, testing::Values(1, 4));
 
 TEST_F(LookAheadCopies, UpstreamWithASpareBufferHasItsOwnSamplesPassedOn) {
     g.upstream->Pin()->bufferSize = kFrameBytes;

@@ -47,6 +47,7 @@ HRESULT UpstreamTestPin::ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_P
 }
 
 HRESULT UpstreamTestPin::NextSample(IMediaSample** sample) {
+    if (givenAllocator != nullptr) return givenAllocator->GetBuffer(sample, nullptr, nullptr, 0);
     if (ownBuffers <= 0) return GetOutputSample(sample, nullptr, nullptr, 0);
     if (ownAllocator_ == nullptr) {
         HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
@@ -75,7 +76,9 @@ HRESULT UpstreamTestPin::Send(const SampleToSend& wanted) {
     }
     REFERENCE_TIME start = wanted.start;
     REFERENCE_TIME stop = wanted.stop;
-    if (SUCCEEDED(hr)) hr = sample->SetTime(wanted.timed ? &start : nullptr, wanted.timed ? &stop : nullptr);
+    if (SUCCEEDED(hr)) {
+        hr = sample->SetTime(wanted.timed ? &start : nullptr, wanted.timed && wanted.stopValid ? &stop : nullptr);
+    }
     if (SUCCEEDED(hr) && wanted.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(wanted.type));
     if (SUCCEEDED(hr)) {
         sentObjects.push_back(sample);

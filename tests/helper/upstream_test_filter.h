@@ -18,6 +18,8 @@ struct SampleToSend {
     bool timed = true;
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
+    // Off: a start time alone.
+    bool stopValid = true;
     // Announced in-band when set.
     const AM_MEDIA_TYPE* type = nullptr;
     // Not negative: the sample carries this many bytes as its buffer holds
@@ -53,6 +55,8 @@ public:
     // buffers of `ownBufferSize` bytes, not from the one the connection agreed on.
     LONG ownBuffers = 0;
     LONG ownBufferSize = 65536;
+    // Set: samples come from this committed allocator (not owned), not from the one the connection agreed on.
+    IMemAllocator* givenAllocator = nullptr;
     // The sample objects delivered, in order.
     std::vector<const void*> sentObjects;
 
