@@ -148,11 +148,10 @@ bool VideoTable(int repetitions) {
         HelperGraph off;
         HelperGraph on;
         if (!off.IsComplete() || !on.IsComplete() || !SetOverlay(off.helper, false)) return false;
-        Chain chains[3] = {
-            {static_cast<IBaseFilter*>(plain), static_cast<IPin*>(plain->PinAt(0)), static_cast<IPin*>(plain->PinAt(1)), type,
-             frameBytes},
-            {off.helper, off.HelperIn(), off.HelperOut(), type, frameBytes},
-            {on.helper, on.HelperIn(), on.HelperOut(), type, frameBytes}};
+        Chain chains[3] = {{static_cast<IBaseFilter*>(plain), static_cast<IPin*>(plain->PinAt(0)),
+                            static_cast<IPin*>(plain->PinAt(1)), type, frameBytes},
+                           {off.helper, off.HelperIn(), off.HelperOut(), type, frameBytes},
+                           {on.helper, on.HelperIn(), on.HelperOut(), type, frameBytes}};
         plain->Release();
         std::vector<double> micros[3];
         for (int repetition = 0; repetition < repetitions; ++repetition) {
@@ -232,8 +231,10 @@ bool PackingTable(int repetitions) {
     }
     const double perSample = Median(packing);
     const double perCopy = Median(copying);
-    printf("\ncompressed audio, %ld-byte samples, %d per packet: us of thread time per sample (median of %d batches of %d)\n",
-           static_cast<long>(SampleBytes), SamplesPerPacket, repetitions, BatchSamples);
+    printf(
+        "\ncompressed audio, %ld-byte samples, %d per packet: us of thread time per sample (median of %d batches of "
+        "%d)\n",
+        static_cast<long>(SampleBytes), SamplesPerPacket, repetitions, BatchSamples);
     printf("%13s %13s %9s %15s %15s\n", "packing", "memcpy", "ratio", "packing MB/s", "packed bytes");
     printf("%13.3f %13.3f %8.1fx %15.0f %15lld\n", perSample, perCopy, perSample / perCopy, SampleBytes / perSample,
            static_cast<long long>(packedBytes));

@@ -103,16 +103,17 @@ int main(int argc, char** argv) {
     for (int variant = 0; variant < static_cast<int>(BlendVariant::Count); ++variant) {
         const BlendRows* rows = BlendRowsOf(static_cast<BlendVariant>(variant));
         if (rows == nullptr) continue;
-        methods.push_back({BlendVariantName(static_cast<BlendVariant>(variant)),
-                           [&prepared, rows](const VideoFrameLayout* frame) {
-                               return DrawPreparedLogo(frame, prepared, *rows);
-                           },
-                           {}});
+        methods.push_back(
+            {BlendVariantName(static_cast<BlendVariant>(variant)),
+             [&prepared, rows](const VideoFrameLayout* frame) { return DrawPreparedLogo(frame, prepared, *rows); },
+             {}});
     }
     methods.push_back({std::string("dispatched (") + BlendVariantName(DispatchedBlendVariant()) + ")",
-                       [&](const VideoFrameLayout* frame) { return DrawPreparedLogo(frame, prepared); }, {}});
+                       [&](const VideoFrameLayout* frame) { return DrawPreparedLogo(frame, prepared); },
+                       {}});
 
-    printf("median microseconds of thread time per 1920 x 1080 frame, %d repetitions of %d calls\n", repetitions, Calls);
+    printf("median microseconds of thread time per 1920 x 1080 frame, %d repetitions of %d calls\n", repetitions,
+           Calls);
     printf("%-6s", "format");
     for (const Method& method : methods) printf(" %15s", method.name.c_str());
     printf(" %9s\n", "ratio");

@@ -49,7 +49,8 @@ struct Avx2 {
     }
     static void StoreU8(BYTE* at, V value) {
         const V words = _mm256_packus_epi32(value, value);
-        const V bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
+        const V bytes =
+            _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
     }
     static V LoadTerms(const int32_t* at) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)); }
@@ -72,12 +73,14 @@ struct Avx2 {
         const V zero = _mm256_setzero_si256();
         const V frameLow = _mm256_unpacklo_epi8(frame, zero);
         const V frameHigh = _mm256_unpackhi_epi8(frame, zero);
-        const V low = _mm256_add_epi16(_mm256_slli_epi16(frameLow, 8),
-                                       _mm256_mullo_epi16(_mm256_unpacklo_epi8(alpha, zero),
-                                                          _mm256_sub_epi16(_mm256_unpacklo_epi8(colour, zero), frameLow)));
-        const V high = _mm256_add_epi16(
-            _mm256_slli_epi16(frameHigh, 8),
-            _mm256_mullo_epi16(_mm256_unpackhi_epi8(alpha, zero), _mm256_sub_epi16(_mm256_unpackhi_epi8(colour, zero), frameHigh)));
+        const V low =
+            _mm256_add_epi16(_mm256_slli_epi16(frameLow, 8),
+                             _mm256_mullo_epi16(_mm256_unpacklo_epi8(alpha, zero),
+                                                _mm256_sub_epi16(_mm256_unpacklo_epi8(colour, zero), frameLow)));
+        const V high =
+            _mm256_add_epi16(_mm256_slli_epi16(frameHigh, 8),
+                             _mm256_mullo_epi16(_mm256_unpackhi_epi8(alpha, zero),
+                                                _mm256_sub_epi16(_mm256_unpackhi_epi8(colour, zero), frameHigh)));
         return _mm256_packus_epi16(_mm256_srli_epi16(low, 8), _mm256_srli_epi16(high, 8));
     }
 

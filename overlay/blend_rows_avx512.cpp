@@ -43,13 +43,15 @@ struct Avx512 {
     static void StoreU16(BYTE* at, V value) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm512_cvtepi32_epi16(value));
     }
-    static V LoadU8(const BYTE* at) { return _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))); }
-    static void StoreU8(BYTE* at, V value) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm512_cvtepi32_epi8(value)); }
+    static V LoadU8(const BYTE* at) {
+        return _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
+    }
+    static void StoreU8(BYTE* at, V value) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm512_cvtepi32_epi8(value));
+    }
     static V LoadTerms(const int32_t* at) { return _mm512_loadu_si512(at); }
 
-    static M Lanes(LONG lo, LONG hi) {
-        return static_cast<M>(((1u << hi) - 1) & ~((1u << lo) - 1));
-    }
+    static M Lanes(LONG lo, LONG hi) { return static_cast<M>(((1u << hi) - 1) & ~((1u << lo) - 1)); }
     static M Opaque(V weight) { return _mm512_cmpneq_epi32_mask(weight, _mm512_set1_epi32(256)); }
     static M Either(M a, M b) { return static_cast<M>(a | b); }
     static M Both(M a, M b) { return static_cast<M>(a & b); }
@@ -61,12 +63,14 @@ struct Avx512 {
         const V zero = _mm512_setzero_si512();
         const V frameLow = _mm512_unpacklo_epi8(frame, zero);
         const V frameHigh = _mm512_unpackhi_epi8(frame, zero);
-        const V low = _mm512_add_epi16(_mm512_slli_epi16(frameLow, 8),
-                                       _mm512_mullo_epi16(_mm512_unpacklo_epi8(alpha, zero),
-                                                          _mm512_sub_epi16(_mm512_unpacklo_epi8(colour, zero), frameLow)));
-        const V high = _mm512_add_epi16(
-            _mm512_slli_epi16(frameHigh, 8),
-            _mm512_mullo_epi16(_mm512_unpackhi_epi8(alpha, zero), _mm512_sub_epi16(_mm512_unpackhi_epi8(colour, zero), frameHigh)));
+        const V low =
+            _mm512_add_epi16(_mm512_slli_epi16(frameLow, 8),
+                             _mm512_mullo_epi16(_mm512_unpacklo_epi8(alpha, zero),
+                                                _mm512_sub_epi16(_mm512_unpacklo_epi8(colour, zero), frameLow)));
+        const V high =
+            _mm512_add_epi16(_mm512_slli_epi16(frameHigh, 8),
+                             _mm512_mullo_epi16(_mm512_unpackhi_epi8(alpha, zero),
+                                                _mm512_sub_epi16(_mm512_unpackhi_epi8(colour, zero), frameHigh)));
         return _mm512_packus_epi16(_mm512_srli_epi16(low, 8), _mm512_srli_epi16(high, 8));
     }
 

@@ -16,7 +16,8 @@ ImageTerms TermsAt(const YuvRowSpan& span, int imageRow, int side, LONG group) {
 
 // Both pixels of the group on the image row have alpha 0.
 bool Transparent(const YuvRowSpan& span, int imageRow, LONG group) {
-    const int32_t* weights = span.terms[imageRow] + group + 2 * TermFrameWeight * static_cast<ptrdiff_t>(span.termStride);
+    const int32_t* weights =
+        span.terms[imageRow] + group + 2 * TermFrameWeight * static_cast<ptrdiff_t>(span.termStride);
     return weights[0] == 256 && weights[span.termStride] == 256;
 }
 
@@ -33,8 +34,7 @@ void Planar422Row(const YuvRowSpan& span, LONG first, LONG count) {
     for (LONG group = first; group < first + count; ++group) {
         if (Transparent(span, 0, group)) continue;
         BYTE* pair = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
-        MixPair(pair, pair + 1, span.u + group, span.v + group, TermsAt(span, 0, 0, group),
-                TermsAt(span, 0, 1, group));
+        MixPair(pair, pair + 1, span.u + group, span.v + group, TermsAt(span, 0, 0, group), TermsAt(span, 0, 1, group));
     }
 }
 
@@ -45,8 +45,8 @@ void Row420(const YuvRowSpan& span, LONG first, LONG count) {
         if (Transparent(span, 0, group) && Transparent(span, 1, group)) continue;
         const ptrdiff_t luma = 2 * static_cast<ptrdiff_t>(group);
         const ptrdiff_t chroma = Step * static_cast<ptrdiff_t>(group);
-        const ImageTerms terms[4] = {TermsAt(span, 0, 0, group), TermsAt(span, 0, 1, group),
-                                     TermsAt(span, 1, 0, group), TermsAt(span, 1, 1, group)};
+        const ImageTerms terms[4] = {TermsAt(span, 0, 0, group), TermsAt(span, 0, 1, group), TermsAt(span, 1, 0, group),
+                                     TermsAt(span, 1, 1, group)};
         MixQuad(span.luma[0] + luma, span.luma[1] + luma, span.u + chroma, span.v + chroma, terms);
     }
 }
@@ -60,5 +60,5 @@ void RgbRow(const RgbRowSpan& span, LONG first, LONG count) {
 
 }  // namespace
 
-const BlendRows ReferenceBlendRows = {PackedRow<0, 1, 2, 3>, PackedRow<1, 0, 3, 2>, Planar422Row, Row420<1>,
-                                      Row420<2>, RgbRow, 0};
+const BlendRows ReferenceBlendRows = {
+    PackedRow<0, 1, 2, 3>, PackedRow<1, 0, 3, 2>, Planar422Row, Row420<1>, Row420<2>, RgbRow, 0};

@@ -100,7 +100,9 @@ struct YuvMix {
         *v = O::And(O::Add(O::template Srai<Shift>(vSum), O::Set1(128)), O::Set1(0xFF));
     }
 
-    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)}; }
+    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) {
+        return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)};
+    }
 
     // The lanes whose pair of image pixels has a visible one.
     static DRAVIK_ROW_INLINE typename O::M Visible(const int32_t* terms, ptrdiff_t stride) {
@@ -233,8 +235,7 @@ struct Block420 {
 
 template <class O, class Block>
 void YuvRowWith(const YuvRowSpan& span, LONG first, LONG count, YuvRowBlender reference) {
-    DriveRow<O::N>(first, count, span.groups, Block{span},
-                   [&](LONG at, LONG rest) { reference(span, at, rest); });
+    DriveRow<O::N>(first, count, span.groups, Block{span}, [&](LONG at, LONG rest) { reference(span, at, rest); });
 }
 
 template <class O>

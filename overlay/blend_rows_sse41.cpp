@@ -36,7 +36,9 @@ struct Sse41 {
 
     static V Load32(const BYTE* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
     static void Store32(BYTE* at, V value) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), value); }
-    static V LoadU16(const BYTE* at) { return _mm_cvtepu16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at))); }
+    static V LoadU16(const BYTE* at) {
+        return _mm_cvtepu16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)));
+    }
     static void StoreU16(BYTE* at, V value) {
         const V low = _mm_shuffle_epi8(value, _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(at), low);
@@ -47,7 +49,8 @@ struct Sse41 {
         return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes));
     }
     static void StoreU8(BYTE* at, V value) {
-        const V low = _mm_shuffle_epi8(value, _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1));
+        const V low =
+            _mm_shuffle_epi8(value, _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1));
         const int32_t bytes = _mm_cvtsi128_si32(low);
         memcpy(at, &bytes, sizeof bytes);
     }
@@ -57,7 +60,9 @@ struct Sse41 {
         const V index = _mm_setr_epi32(0, 1, 2, 3);
         return _mm_andnot_si128(_mm_cmplt_epi32(index, _mm_set1_epi32(lo)), _mm_cmplt_epi32(index, _mm_set1_epi32(hi)));
     }
-    static M Opaque(V weight) { return _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_set1_epi32(256)), _mm_set1_epi32(-1)); }
+    static M Opaque(V weight) {
+        return _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_set1_epi32(256)), _mm_set1_epi32(-1));
+    }
     static M Either(M a, M b) { return _mm_or_si128(a, b); }
     static M Both(M a, M b) { return _mm_and_si128(a, b); }
     static bool None(M mask) { return _mm_testz_si128(mask, mask) != 0; }

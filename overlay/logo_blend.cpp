@@ -135,11 +135,10 @@ void BlendPreparedRgb(const VideoFrameLayout& frame, const PreparedImage& image,
     for (LONG i = 0; i < placement.height; ++i) {
         const LONG imageRow = placement.imageRow + i;
         // A negative stride still counts rows from the top of the picture.
-        const RgbRowSpan span = {
-            RowAt(frame.planes[0], frame.strides[0], placement.y + i,
-                  static_cast<ptrdiff_t>(placement.x) * bytesPerPixel),
-            image.RgbAlpha(bytesPerPixel, imageRow) + imageByte, image.RgbColour(bytesPerPixel, imageRow) + imageByte,
-            placement.width * bytesPerPixel};
+        const RgbRowSpan span = {RowAt(frame.planes[0], frame.strides[0], placement.y + i,
+                                       static_cast<ptrdiff_t>(placement.x) * bytesPerPixel),
+                                 image.RgbAlpha(bytesPerPixel, imageRow) + imageByte,
+                                 image.RgbColour(bytesPerPixel, imageRow) + imageByte, placement.width * bytesPerPixel};
         const RunTable& runs = image.PixelRuns();
         ForEachRunIn(runs.Begin(imageRow), runs.End(imageRow), placement.imageColumn, placement.width, 2 * gap,
                      [&](LONG first, LONG count) { blend(span, first * bytesPerPixel, count * bytesPerPixel); });

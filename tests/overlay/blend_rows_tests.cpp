@@ -3,7 +3,6 @@
 // widths, bottom-up RGB) give byte for byte what the group-by-group blend
 // gives, and the worked examples come out as computed by hand.
 #include <gtest/gtest.h>
-
 #include <stdint.h>
 #include <stdlib.h>
 
@@ -165,9 +164,9 @@ TEST_P(BlendRowVariant, GivesTheGroupByGroupBytes) {
         TestFrame actual(original);
         EXPECT_TRUE(BlendImage(&expected.frame, &image.layout, x, y));
         EXPECT_TRUE(BlendPreparedImage(&actual.frame, prepared, x, y, *rows_));
-        ASSERT_EQ(expected.bytes, actual.bytes) << "trial " << trial << ": frame " << original.frame.width << " x "
-                                                << original.frame.height << ", image " << image.layout.width << " x "
-                                                << image.layout.height << " at " << x << ", " << y;
+        ASSERT_EQ(expected.bytes, actual.bytes)
+            << "trial " << trial << ": frame " << original.frame.width << " x " << original.frame.height << ", image "
+            << image.layout.width << " x " << image.layout.height << " at " << x << ", " << y;
     }
 }
 
@@ -231,8 +230,8 @@ TEST_P(BlendRowVariant, WorkedExamples) {
                     second ? example.bottomAlpha : example.topAlpha;
             }
         }
-        VideoFrameLayout image{width, height, 32, {4, 0, 0}, FourccRgba, {white.data(), nullptr, nullptr},
-                               {width * 4, 0, 0}};
+        VideoFrameLayout image{
+            width, height, 32, {4, 0, 0}, FourccRgba, {white.data(), nullptr, nullptr}, {width * 4, 0, 0}};
         PreparedImage prepared;
         ASSERT_TRUE(prepared.Prepare(image));
         EXPECT_TRUE(BlendPreparedImage(&frame, prepared, 0, 0, *rows_));
