@@ -129,7 +129,7 @@ private:
             g_.graph->Pause();
         }
         flushing_ = false;
-        Disturbed();
+        if (!first) Disturbed();
     }
 
     void Reconnect() {
@@ -203,6 +203,10 @@ private:
                 break;
         }
         if (sample.timed) lastStart_ = sample.start;
+        const BYTE flags = input_.Byte();
+        sample.syncPoint = (flags & 1) != 0;
+        sample.discontinuity = (flags & 2) != 0;
+        sample.preroll = (flags & 4) != 0;
         const size_t announce = input_.Pick(12);
         if (announce < 6) {
             *kind = static_cast<Kind>(announce);
@@ -277,7 +281,9 @@ private:
             if (FAILED(buffer->GetPointer(&data)) || static_cast<LONG>(sample.data.size()) > buffer->GetSize() ||
                 FAILED(buffer->SetActualDataLength(static_cast<LONG>(sample.data.size()))) ||
                 FAILED(buffer->SetTime(sample.timed ? &start : nullptr, sample.timed ? &stop : nullptr)) ||
-                (sample.type != nullptr && FAILED(buffer->SetMediaType(const_cast<AM_MEDIA_TYPE*>(sample.type))))) {
+                (sample.type != nullptr && FAILED(buffer->SetMediaType(const_cast<AM_MEDIA_TYPE*>(sample.type)))) ||
+                FAILED(buffer->SetSyncPoint(sample.syncPoint)) || FAILED(buffer->SetDiscontinuity(sample.discontinuity)) ||
+                FAILED(buffer->SetPreroll(sample.preroll))) {
                 buffer->Release();
                 break;
             }

@@ -20,6 +20,10 @@ struct SampleToSend {
     REFERENCE_TIME stop = 0;
     // Announced in-band when set.
     const AM_MEDIA_TYPE* type = nullptr;
+    // Set on the sample when true; otherwise the buffer's own flags stay.
+    bool syncPoint = false;
+    bool discontinuity = false;
+    bool preroll = false;
 };
 
 // length bytes counting up from first.
