@@ -182,7 +182,7 @@ private:
     // The next sample's bytes, times and announced type, as the input says.
     SampleToSend NextSample(COwnedMediaType* announced, std::unique_ptr<FuzzMediaType>* fuzzed, Kind* kind) {
         SampleToSend sample;
-        const size_t length = input_.Pick(4) == 0 ? input_.Raw<uint16_t>() % 140000 : input_.Pick(200) * 16;
+        const size_t length = input_.Pick(4) == 0 ? input_.Raw<uint32_t>() % 140000 : input_.Pick(200) * 16;
         sample.data.resize(length);
         for (size_t i = 0; i < length; ++i) sample.data[i] = static_cast<BYTE>(nextByte_ + i);
         switch (input_.Pick(8)) {
