@@ -19,10 +19,11 @@ status=0
 for harness in "${harnesses[@]}"; do
     run="$build/runs/$harness"
     mkdir -p "$run/corpus" "$run/findings"
+    inputs=("$run/corpus" "$root/fuzz/corpus/$harness")
+    [ -d "$root/fuzz/regressions/$harness" ] && inputs+=("$root/fuzz/regressions/$harness")
     echo "== $harness: ${seconds}s"
     if ! "$build/fuzz/${harness}_fuzzer" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$run/findings/" \
-        "$run/corpus" "$root/fuzz/corpus/$harness" "$root/fuzz/regressions/$harness" >"$run/log" 2>&1; then
+        -print_final_stats=1 -artifact_prefix="$run/findings/" "${inputs[@]}" >"$run/log" 2>&1; then
         status=1
         echo "$harness: finding (log: $run/log)"
     fi
