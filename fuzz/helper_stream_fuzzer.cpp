@@ -2,9 +2,10 @@
 // upstream and downstream, driven by a program of stream events: samples
 // (times, flags, lengths, attached types of compressed audio, PCM or video),
 // ReceiveMultiple, end of stream, flushes, new segments, state changes,
-// property calls and reconnection. Oracles: every audio byte accepted since
-// the last end of stream reaches downstream in order by the next one (unless
-// a flush, stop or reconnection dropped samples meanwhile, as it may);
+// property calls and reconnection. Oracles: on an audio stream, every byte
+// accepted since the last end of stream reaches downstream in order by the
+// next one (unless a flush, stop or reconnection dropped samples meanwhile, as
+// it may, or a video type came in between);
 // lengths stay within buffers; upstream always has a buffer left; nothing
 // stays alive afterwards.
 #include <stdint.h>
@@ -129,7 +130,11 @@ private:
             g_.graph->Pause();
         }
         flushing_ = false;
-        if (!first) Disturbed();
+        if (first) {
+            clean_ = AudioStream();
+        } else {
+            Disturbed();
+        }
     }
 
     void Reconnect() {
@@ -183,8 +188,10 @@ private:
     SampleToSend NextSample(COwnedMediaType* announced, std::unique_ptr<FuzzMediaType>* fuzzed, Kind* kind) {
         SampleToSend sample;
         const size_t length = input_.Pick(4) == 0 ? input_.Raw<uint32_t>() % 140000 : input_.Pick(200) * 16;
+        // Bytes that tell where in the stream they were sent.
         sample.data.resize(length);
         for (size_t i = 0; i < length; ++i) sample.data[i] = static_cast<BYTE>(nextByte_ + i);
+        nextByte_ += length;
         switch (input_.Pick(8)) {
             case 0:
                 sample.timed = false;
@@ -230,16 +237,16 @@ private:
         if (hr == VFW_E_TIMEOUT) Finding("upstream was left without a buffer");
     }
 
-    // The helper's input carries audio now, whose bytes it never changes.
+    // The helper's input carries audio now, whose bytes it never changes. Only
+    // known when nothing is held: what a sample becomes depends on the type
+    // in force when the look-ahead passes it on.
     bool AudioStream() {
         COwnedMediaType type;
         return SUCCEEDED(g_.InputType(&type)) && type.majortype == MEDIATYPE_Audio;
     }
 
     void Accepted(const SampleToSend& sample, Kind announced, HRESULT hr) {
-        nextByte_ += sample.data.size();
-        if (hr != S_OK || state_ == State_Stopped || flushing_ || !AudioStream() ||
-            (sample.type != nullptr && !IsAudioKind(announced))) {
+        if (hr != S_OK || state_ == State_Stopped || flushing_ || (sample.type != nullptr && !IsAudioKind(announced))) {
             Disturbed();
             return;
         }
@@ -314,10 +321,11 @@ private:
         }
         sent_.clear();
         receivedFrom_ += received.size();
-        clean_ = true;
+        // A refused end of stream may leave samples held for later.
+        clean_ = hr == S_OK && AudioStream();
     }
 
-    // Samples may be dropped until the next end of stream.
+    // Samples may be dropped, or drawn on, until the next end of stream.
     void Disturbed() { clean_ = false; }
 
     void CheckLengths() {
