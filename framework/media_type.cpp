@@ -72,16 +72,18 @@ void COwnedMediaType::SetSampleSize(ULONG size) {
 
 HRESULT CopyMediaTypeRecord(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source) {
     *target = source;
+    // A block is copied only where there is one: a size without a block, or a
+    // block without a size, makes a type without a block.
+    target->cbFormat = 0;
     target->pbFormat = nullptr;
-    if (source.pbFormat == nullptr) target->cbFormat = 0;
-    if (target->cbFormat != 0) {
+    if (source.cbFormat != 0 && source.pbFormat != nullptr) {
         target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
         if (target->pbFormat == nullptr) {
             // No block and no reference taken: the target owns nothing.
-            target->cbFormat = 0;
             target->pUnk = nullptr;
             return E_OUTOFMEMORY;
         }
+        target->cbFormat = source.cbFormat;
         memcpy(target->pbFormat, source.pbFormat, source.cbFormat);
     }
     if (target->pUnk != nullptr) target->pUnk->AddRef();

@@ -1,5 +1,6 @@
 #include "helper/dravik_filter.h"
 
+#include <stdint.h>
 #include <new>
 
 #include "framework/format_blocks.h"
@@ -16,6 +17,19 @@ namespace {
 
 const LONG kPackingBufferCount = 1;
 const LONG kPackingBufferSize = 65536;
+
+// Times near the ends of the 64-bit range stop there instead of wrapping.
+REFERENCE_TIME SaturatingAdd(REFERENCE_TIME a, REFERENCE_TIME b) {
+    REFERENCE_TIME sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? INT64_MAX : INT64_MIN;
+}
+
+REFERENCE_TIME SaturatingSubtract(REFERENCE_TIME a, REFERENCE_TIME b) {
+    REFERENCE_TIME difference = 0;
+    if (!__builtin_sub_overflow(a, b, &difference)) return difference;
+    return b < 0 ? INT64_MAX : INT64_MIN;
+}
 
 }  // namespace
 
@@ -249,9 +263,9 @@ void CDravik::RetimeSample(IMediaSample* sample) {
     if (nextIsLater) {
         stop = next;
         REFERENCE_TIME unmeasured = 0;
-        firstFrameDuration_.compare_exchange_strong(unmeasured, next - start);
+        firstFrameDuration_.compare_exchange_strong(unmeasured, SaturatingSubtract(next, start));
     } else {
-        const REFERENCE_TIME frameEnd = start + FrameTimeOf(InputPin()->CurrentMediaType());
+        const REFERENCE_TIME frameEnd = SaturatingAdd(start, FrameTimeOf(InputPin()->CurrentMediaType()));
         if (frameEnd > stop) stop = frameEnd;
     }
     sample->SetTime(&start, &stop);

@@ -4,7 +4,7 @@
 #include <wmcodecdsp.h>
 #include <ksmedia.h>
 
-#include <stdlib.h>
+#include <stdint.h>
 
 #include "framework/format_blocks.h"
 
@@ -13,10 +13,16 @@ namespace {
 const DWORD kRelabelledAc3Tag = 0x2000;
 const DWORD kRelabelledDtsTag = 0x2001;
 
+// |value|; the most negative one, which has no positive twin, gives the largest.
+LONG Magnitude(LONG value) {
+    if (value == INT32_MIN) return INT32_MAX;
+    return value < 0 ? -value : value;
+}
+
 // A rectangle edge that is still 0 takes the bitmap's extent.
 void CompleteRectangles(RECT* source, RECT* target, const BITMAPINFOHEADER& bitmap) {
-    const LONG width = labs(bitmap.biWidth);
-    const LONG height = labs(bitmap.biHeight);
+    const LONG width = Magnitude(bitmap.biWidth);
+    const LONG height = Magnitude(bitmap.biHeight);
     if (source->right == 0) source->right = width;
     if (source->bottom == 0) source->bottom = height;
     if (target->right == 0) target->right = width;

@@ -18,16 +18,21 @@ struct OwnBufferLayout {
 
 int64_t RoundUp(int64_t value, int64_t multiple) { return (value + multiple - 1) & ~(multiple - 1); }
 
+// Rows and row bytes within 32 bits keep every product below in 64 bits.
+constexpr int64_t Largest = INT32_MAX;
+
 // One plane of rows of rowBytes each.
-void SinglePlane(OwnBufferLayout* layout, int64_t rowBytes, int64_t height, LONG step) {
+bool SinglePlane(OwnBufferLayout* layout, int64_t rowBytes, int64_t height, LONG step) {
+    if (rowBytes > Largest) return false;
     layout->planeCount = 1;
     layout->size = rowBytes * height;
     layout->strides[0] = rowBytes;
     layout->steps[0] = step;
     layout->offsets[0] = 0;
+    return true;
 }
 
-void ThreePlanes(OwnBufferLayout* layout, int64_t lumaStride, int64_t chromaStride, int64_t chromaRows,
+bool ThreePlanes(OwnBufferLayout* layout, int64_t lumaStride, int64_t chromaStride, int64_t chromaRows,
                  int64_t height) {
     layout->planeCount = 3;
     layout->strides[0] = lumaStride;
@@ -35,8 +40,11 @@ void ThreePlanes(OwnBufferLayout* layout, int64_t lumaStride, int64_t chromaStri
     layout->steps[0] = layout->steps[1] = layout->steps[2] = 1;
     layout->offsets[0] = 0;
     layout->offsets[1] = height * lumaStride;
+    if (layout->offsets[1] > Largest) return false;
     layout->offsets[2] = layout->offsets[1] + chromaRows * chromaStride;
+    if (layout->offsets[2] > Largest) return false;
     layout->size = layout->offsets[2] + chromaRows * chromaStride;
+    return true;
 }
 
 bool ComputeOwnBufferLayout(const VideoFrameLayout& frame, OwnBufferLayout* layout) {
@@ -50,36 +58,39 @@ bool ComputeOwnBufferLayout(const VideoFrameLayout& frame, OwnBufferLayout* layo
         case FourccRgb:
         case FourccRgba:
             if (bitCount <= 0) return false;
-            SinglePlane(layout, RoundUp((width * bitCount + 7) / 8, 16), height, pixelStep);
+            if (!SinglePlane(layout, RoundUp((width * bitCount + 7) / 8, 16), height, pixelStep)) return false;
             break;
         case FourccYuy2:
         case FourccUyvy:
         case FourccHdyc:
-            if (bitCount <= 0) return false;
-            SinglePlane(layout, RoundUp(((width + 1) & ~int64_t{1}) * bitCount / 8, 16), height, pixelStep);
+            // The blend writes two bytes a pixel whatever the bit count says.
+            if (bitCount < 16) return false;
+            if (!SinglePlane(layout, RoundUp(((width + 1) & ~int64_t{1}) * bitCount / 8, 16), height, pixelStep)) {
+                return false;
+            }
             break;
         case FourccV210:
-            SinglePlane(layout, RoundUp((width + 5) / 6 * 16, 128), height, pixelStep);
+            if (!SinglePlane(layout, RoundUp((width + 5) / 6 * 16, 128), height, pixelStep)) return false;
             break;
         case FourccI420:
         case FourccIyuv:
         case FourccYv12:
         case FourccP420:
-            ThreePlanes(layout, 2 * chromaRow, chromaRow, (height + 1) / 2, height);
+            if (!ThreePlanes(layout, 2 * chromaRow, chromaRow, (height + 1) / 2, height)) return false;
             break;
         case FourccNv12:
             // One interleaved chroma plane: V is the byte after U.
-            ThreePlanes(layout, 2 * chromaRow, 2 * chromaRow, (height + 1) / 2, height);
+            if (!ThreePlanes(layout, 2 * chromaRow, 2 * chromaRow, (height + 1) / 2, height)) return false;
             layout->steps[1] = layout->steps[2] = 2;
             layout->offsets[2] = layout->offsets[1] + 1;
             layout->size = layout->offsets[1] + (height + 1) / 2 * 2 * chromaRow;
             break;
         case FourccP422:
-            ThreePlanes(layout, 2 * chromaRow, chromaRow, height, height);
+            if (!ThreePlanes(layout, 2 * chromaRow, chromaRow, height, height)) return false;
             break;
         case FourccP444: {
             const int64_t stride = RoundUp(width, 16);
-            ThreePlanes(layout, stride, stride, height, height);
+            if (!ThreePlanes(layout, stride, stride, height, height)) return false;
             break;
         }
         default:

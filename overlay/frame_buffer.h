@@ -5,7 +5,8 @@
 #include "overlay/video_frame_layout.h"
 
 // Bytes a buffer needs for the layout's width, height, bitCount and fourcc.
-// False for an unknown format code, a non-positive dimension or a size beyond 32 bits.
+// False for an unknown format code, a non-positive dimension, a packed 4:2:2
+// bit count below 16 (the blend takes two bytes a pixel) or a size beyond 32 bits.
 bool FrameBufferSize(const VideoFrameLayout* frame, LONG* size);
 
 // Lays a buffer of FrameBufferSize bytes out: sets planes, strides and sampleStep.

@@ -110,9 +110,21 @@ bool PlaneInside(int64_t offset, int64_t rows, int64_t stride, int64_t rowFirst,
     return first >= 0 && end <= size;
 }
 
-// The bytes of each plane's rows that the frame's pixels occupy; offsets are
-// the planes' distances from the buffer start.
-bool FrameInsideBuffer(const VideoFrameLayout& frame, const int64_t offsets[3], int64_t size) {
+// The sample's buffer that bounds the planes: its size, and where each plane
+// as obtained lies in it.
+struct BufferBounds {
+    int64_t size;
+    int64_t offsets[3];
+};
+
+bool UsesChroma(DWORD fourcc) { return IsPlanar420(fourcc) || fourcc == FourccP420 || fourcc == FourccP422; }
+
+// The bytes of each plane's rows that the frame's pixels occupy. Plane
+// positions are offsets from planes[0], or from the buffer start for chroma
+// planes the sample handed over itself.
+bool FrameInsideBuffer(const VideoFrameLayout& frame, const int64_t offsets[3], bool chromaDerived,
+                       const BufferBounds& bounds) {
+    if (frame.planes[0] == nullptr) return true;  // nothing is drawn
     const int64_t width = frame.width;
     int64_t lumaRow;
     if (IsPlanarLuma(frame.fourcc)) {
@@ -124,22 +136,26 @@ bool FrameInsideBuffer(const VideoFrameLayout& frame, const int64_t offsets[3], 
     } else {
         lumaRow = (width * frame.bitCount + 7) / 8;
     }
-    if (!PlaneInside(offsets[0], frame.height, frame.strides[0], 0, lumaRow, size)) return false;
-    if (!IsPlanar420(frame.fourcc)) return true;
+    const int64_t lumaStart = bounds.offsets[0] + offsets[0];
+    if (!PlaneInside(lumaStart, frame.height, frame.strides[0], 0, lumaRow, bounds.size)) return false;
+    if (!UsesChroma(frame.fourcc)) return true;
+    if (!chromaDerived && (frame.planes[1] == nullptr || frame.planes[2] == nullptr)) return true;  // not drawn
     const int64_t samples = width / 2;
+    const int64_t rows = frame.fourcc == FourccP422 ? frame.height : frame.height / 2;
     for (int plane = 1; plane < 3; ++plane) {
         if (samples == 0) break;
+        const int64_t start = chromaDerived ? bounds.offsets[0] + offsets[plane] : bounds.offsets[plane];
         const int64_t reach = (samples - 1) * frame.sampleStep[plane];
         const int64_t rowFirst = reach < 0 ? reach : 0;
         const int64_t rowEnd = (reach > 0 ? reach : 0) + 1;
-        if (!PlaneInside(offsets[plane], frame.height / 2, frame.strides[plane], rowFirst, rowEnd, size)) return false;
+        if (!PlaneInside(start, rows, frame.strides[plane], rowFirst, rowEnd, bounds.size)) return false;
     }
     return true;
 }
 
 // Strides, derived planes, orientation and steps once the planes are
-// known; bufferSize bounds the planes when it is not negative.
-bool CompleteLayout(VideoFrameLayout* frame, const FormatFacts& facts, int64_t bufferSize) {
+// known; bounds, when given, must hold every plane the blend reaches.
+bool CompleteLayout(VideoFrameLayout* frame, const FormatFacts& facts, const BufferBounds* bounds) {
     // Plane positions are worked out as offsets from planes[0] and checked
     // before any pointer is formed from them.
     const int64_t rows = frame->height < 0 ? -int64_t{frame->height} : frame->height;
@@ -203,7 +219,7 @@ bool CompleteLayout(VideoFrameLayout* frame, const FormatFacts& facts, int64_t b
     if (frame->sampleStep[1] == 0) frame->sampleStep[1] = 1;
     if (frame->sampleStep[2] == 0) frame->sampleStep[2] = 1;
 
-    if (bufferSize >= 0 && !FrameInsideBuffer(*frame, offsets, bufferSize)) return false;
+    if (bounds != nullptr && !FrameInsideBuffer(*frame, offsets, chromaDerived, *bounds)) return false;
     if (frame->planes[0] != nullptr) {
         BYTE* const base = frame->planes[0];
         frame->planes[0] = base + offsets[0];
@@ -225,6 +241,24 @@ void ReleaseSamplePlanes(IMediaSample* sample, DWORD count) {
     access->Release();
 }
 
+// The plane interface hands out pointers only: the sample's own buffer is
+// what can tell where they end. Planes outside it cannot be checked.
+bool LocateSamplePlanes(IMediaSample* sample, const VideoFrameLayout& frame, BufferBounds* bounds) {
+    BYTE* buffer = nullptr;
+    if (sample->GetPointer(&buffer) != S_OK || buffer == nullptr) return false;
+    bounds->size = sample->GetSize();
+    if (bounds->size <= 0) return false;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(buffer);
+    for (int plane = 0; plane < 3; ++plane) {
+        bounds->offsets[plane] = 0;
+        if (frame.planes[plane] == nullptr) continue;
+        const uintptr_t distance = reinterpret_cast<uintptr_t>(frame.planes[plane]) - start;
+        if (distance >= static_cast<uintptr_t>(bounds->size)) return false;
+        bounds->offsets[plane] = static_cast<int64_t>(distance);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSample* sample) {
@@ -239,20 +273,24 @@ bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSam
         frame->fourcc == FourccP420 || frame->fourcc == FourccP422 || frame->fourcc == FourccP444;
     if (companionFormat && !facts.throughPlanes) return false;
 
-    // Set when the planes lie in the sample's own buffer, which bounds them.
-    int64_t bufferSize = -1;
+    // Set when a sample's buffer holds the planes.
+    BufferBounds bounds{0, {0, 0, 0}};
+    const BufferBounds* bounded = nullptr;
     bool planesObtained = false;
     if (sample != nullptr) {
         if (facts.throughPlanes) {
             if (!GetSamplePlanes(sample, facts.planeCount, frame)) return false;
             planesObtained = true;
+            if (LocateSamplePlanes(sample, *frame, &bounds)) bounded = &bounds;
         } else if (frame->planes[0] == nullptr) {
             if (sample->GetPointer(&frame->planes[0]) != S_OK || frame->planes[0] == nullptr) return false;
-            bufferSize = sample->GetSize();
-            if (bufferSize < 0) return false;
+            bounds.size = sample->GetSize();
+            if (bounds.size < 0) return false;
+            bounded = &bounds;
         }
     }
-    if (CompleteLayout(frame, facts, bufferSize)) return true;
+    // Companion planes that cannot be checked are not drawn on.
+    if ((!planesObtained || bounded != nullptr) && CompleteLayout(frame, facts, bounded)) return true;
     // A refused frame keeps none of the companion's planes.
     if (planesObtained) ReleaseSamplePlanes(sample, facts.planeCount);
     return false;

@@ -20,6 +20,7 @@ STDMETHODIMP DownstreamTestPin::Receive(IMediaSample* sample) {
     ReceivedSample seen;
     seen.object = sample;
     seen.length = sample->GetActualDataLength();
+    seen.size = sample->GetSize();
     seen.timeResult = sample->GetTime(&seen.start, &seen.stop);
     BYTE* data = nullptr;
     if (keepData && SUCCEEDED(sample->GetPointer(&data)) && data != nullptr && seen.length > 0) {
@@ -83,9 +84,10 @@ STDMETHODIMP DownstreamTestPin::GetAllocator(IMemAllocator** allocator) {
     return S_OK;
 }
 
-std::vector<ReceivedSample> DownstreamTestPin::Received() {
+std::vector<ReceivedSample> DownstreamTestPin::Received(size_t first) {
     std::lock_guard<std::mutex> guard(mutex_);
-    return received_;
+    if (first >= received_.size()) return {};
+    return std::vector<ReceivedSample>(received_.begin() + static_cast<std::ptrdiff_t>(first), received_.end());
 }
 
 size_t DownstreamTestPin::ReceivedCount() {

@@ -19,6 +19,8 @@
 struct ReceivedSample {
     std::vector<BYTE> data;
     LONG length = 0;
+    // The sample's buffer size.
+    LONG size = 0;
     HRESULT timeResult = E_FAIL;
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
@@ -47,7 +49,8 @@ public:
     // `offeredAllocator` when set, else the plain pin's own.
     STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
 
-    std::vector<ReceivedSample> Received();
+    // The samples from the first-th on.
+    std::vector<ReceivedSample> Received(size_t first = 0);
     size_t ReceivedCount();
     // One letter per event in order: S sample, E end of stream, B/F begin/end flush, N new segment.
     std::string Events();

@@ -136,6 +136,13 @@ TEST(MediaTypeRules, RectanglesAreCompletedFromTheBitmap) {
     EXPECT_EQ(960, video2->rcSource.right);
     EXPECT_EQ(1080, video2->rcSource.bottom);
     EXPECT_EQ(1920, video2->rcTarget.right);
+
+    // The most negative extent has no positive twin: the largest stands for it.
+    MakeVideo(&type, MEDIASUBTYPE_YUY2, 1920, 1080);
+    VideoInfoOf(type)->bmiHeader.biWidth = VideoInfoOf(type)->bmiHeader.biHeight = INT32_MIN;
+    RewriteOutputType(&type, OutputTypeOverrides{}, false);
+    EXPECT_EQ(INT32_MAX, VideoInfoOf(type)->rcSource.right);
+    EXPECT_EQ(INT32_MAX, VideoInfoOf(type)->rcTarget.bottom);
 }
 
 TEST(MediaTypeRules, OverridesApplyWhereTheyBelong) {

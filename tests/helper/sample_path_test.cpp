@@ -136,6 +136,21 @@ TEST_F(SamplePath, EqualStartTimesKeepTheLongerOfStopAndOneFrame) {
     EXPECT_EQ(E_FAIL, g.GetI8(GENPROP_FirstFrameDuration, &value)) << "no later start seen: nothing measured";
 }
 
+TEST_F(SamplePath, TimesAtTheEndsOfTheRangeStopThereInsteadOfWrapping) {
+    ConnectVideo();
+    ASSERT_EQ(S_OK, Send(Timed(INT64_MIN, INT64_MIN + 1, CountingBytes(kFrameBytes))));
+    ASSERT_EQ(S_OK, Send(Timed(INT64_MAX - 1, INT64_MAX - 1, CountingBytes(kFrameBytes))));
+    ASSERT_EQ(S_OK, EndOfStream());
+
+    const auto received = Received();
+    ASSERT_EQ(2u, received.size());
+    EXPECT_EQ(INT64_MAX - 1, received[0].stop);
+    EXPECT_EQ(INT64_MAX, received[1].stop) << "start + one frame";
+    LONGLONG value = 0;
+    ASSERT_EQ(S_OK, g.GetI8(GENPROP_FirstFrameDuration, &value));
+    EXPECT_EQ(INT64_MAX, value);
+}
+
 TEST_F(SamplePath, UntimedSamplesPassWithoutTimesAndLeaveTheLastStartTime) {
     ConnectVideo();
     ASSERT_EQ(S_OK, Send(Timed(1200000, 1200001, CountingBytes(kFrameBytes))));

@@ -80,6 +80,9 @@ HRESULT UpstreamTestPin::Send(const SampleToSend& wanted) {
         hr = sample->SetTime(wanted.timed ? &start : nullptr, wanted.timed && wanted.stopValid ? &stop : nullptr);
     }
     if (SUCCEEDED(hr) && wanted.type != nullptr) hr = sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(wanted.type));
+    if (SUCCEEDED(hr) && wanted.syncPoint) hr = sample->SetSyncPoint(TRUE);
+    if (SUCCEEDED(hr) && wanted.discontinuity) hr = sample->SetDiscontinuity(TRUE);
+    if (SUCCEEDED(hr) && wanted.preroll) hr = sample->SetPreroll(TRUE);
     if (SUCCEEDED(hr)) {
         sentObjects.push_back(sample);
         hr = DeliverSample(sample);

@@ -25,6 +25,10 @@ struct SampleToSend {
     // Not negative: the sample carries this many bytes as its buffer holds
     // them, and data is not copied (long streams of large samples).
     LONG length = -1;
+    // Set on the sample when true; otherwise the buffer's own flags stay.
+    bool syncPoint = false;
+    bool discontinuity = false;
+    bool preroll = false;
 };
 
 // length bytes counting up from first.

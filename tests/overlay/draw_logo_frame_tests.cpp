@@ -166,14 +166,14 @@ TEST_P(DrawLogoFrame, MatchesThePerPixelFormulasAndTouchesNothingElse) {
     const bool rgb = c.fourcc == FourccRgb;
     const LONG pixelBytes = c.bitCount / 8;
 
+    // The companion's planes lie one after the other in the sample's buffer.
+    const size_t planarLuma = 2048 * static_cast<size_t>(Height);
+    const size_t planarChroma = 1024 * static_cast<size_t>(c.fourcc == FourccP420 ? Height / 2 : Height);
     if (c.route == FrameCase::PlanarVideo) {
-        const LONG chromaRows = c.fourcc == FourccP420 ? Height / 2 : Height;
-        buffers.emplace_back(2048 * Height, noise);
-        buffers.emplace_back(1024 * static_cast<size_t>(chromaRows), noise);
-        buffers.emplace_back(1024 * static_cast<size_t>(chromaRows), noise);
+        buffers.emplace_back(planarLuma + 2 * planarChroma, noise);
         luma = [](LONG x, LONG y) { return Site{0, static_cast<size_t>(y) * 2048 + x}; };
-        u = [](LONG x, LONG y) { return Site{1, static_cast<size_t>(y) * 1024 + x}; };
-        v = [](LONG x, LONG y) { return Site{2, static_cast<size_t>(y) * 1024 + x}; };
+        u = [=](LONG x, LONG y) { return Site{0, planarLuma + static_cast<size_t>(y) * 1024 + x}; };
+        v = [=](LONG x, LONG y) { return Site{0, planarLuma + planarChroma + static_cast<size_t>(y) * 1024 + x}; };
     } else if (rgb) {
         const size_t stride = static_cast<size_t>(Width) * pixelBytes;
         buffers.emplace_back(stride * Height, noise);
@@ -242,12 +242,12 @@ TEST_P(DrawLogoFrame, MatchesThePerPixelFormulasAndTouchesNothingElse) {
                              ? PlanarVideoType(Width, c.biHeight, c.bitCount, c.fourcc, 3)
                          : c.route == FrameCase::VideoInfo2 ? VideoInfo2Type(Width, c.biHeight, c.bitCount, c.fourcc)
                                                             : VideoInfoType(Width, c.biHeight, c.bitCount, c.fourcc);
-    CTestPlanarSample planar;
+    CTestPlanarSample planar(buffers[0].Data(), static_cast<LONG>(buffers[0].size));
     CTestMediaSample plain(buffers[0].Data(), static_cast<LONG>(buffers[0].size));
     if (c.route == FrameCase::PlanarVideo) {
         planar.SetPlane(0, buffers[0].Data(), 2048);
-        planar.SetPlane(1, buffers[1].Data(), 1024);
-        planar.SetPlane(2, buffers[2].Data(), 1024);
+        planar.SetPlane(1, buffers[0].Data() + planarLuma, 1024);
+        planar.SetPlane(2, buffers[0].Data() + planarLuma + planarChroma, 1024);
     }
     IMediaSample* sample = c.route == FrameCase::PlanarVideo ? static_cast<IMediaSample*>(&planar) : &plain;
     VideoFrameLayout frame{};

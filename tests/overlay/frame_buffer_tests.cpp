@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "overlay/aligned_buffer.h"
 #include "overlay/frame_buffer.h"
 #include "overlay/pixel_formats.h"
@@ -53,6 +55,14 @@ TEST(FrameBufferSize, RefusesUnknownCodesAndUnusableSizes) {
     EXPECT_FALSE(FrameBufferSize(&huge, &size));
     VideoFrameLayout hugeWidth = Layout(INT32_MAX, 2, 12, FourccNv12);
     EXPECT_FALSE(FrameBufferSize(&hugeWidth, &size));
+    // Products past 64 bits, and packed 4:2:2 rows narrower than the two bytes a pixel the blend takes.
+    for (VideoFrameLayout layout : {Layout(INT32_MAX, INT32_MAX, INT32_MAX, FourccRgba),
+                                    Layout(INT32_MAX, INT32_MAX, 12, FourccP444), Layout(64, 64, 8, FourccYuy2),
+                                    Layout(64, 64, 15, FourccUyvy)}) {
+        EXPECT_FALSE(FrameBufferSize(&layout, &size)) << layout.width << " " << layout.bitCount;
+        std::vector<BYTE> buffer(64);
+        EXPECT_FALSE(AttachFrameBuffer(&layout, buffer.data()));
+    }
     EXPECT_FALSE(FrameBufferSize(nullptr, &size));
 }
 

@@ -190,12 +190,15 @@ TEST(DescribeFrameFailures, UnknownFormatTypeAndFailedPointer) {
 }
 
 TEST(DescribeFramePlanar, ThreePlanesComeFromTheSample) {
-    std::vector<BYTE> luma(2048 * 1080), u(1024 * 540), v(1024 * 540);
+    std::vector<BYTE> buffer(2048 * 1080 + 2 * 1024 * 540);
+    BYTE* const luma = buffer.data();
+    BYTE* const u = luma + 2048 * 1080;
+    BYTE* const v = u + 1024 * 540;
     TestMediaType type = PlanarVideoType(1920, 1080, 12, FourccP420, 3);
-    CTestPlanarSample sample;
-    sample.SetPlane(0, luma.data(), 2048);
-    sample.SetPlane(1, u.data(), 1024);
-    sample.SetPlane(2, v.data(), 1024);
+    CTestPlanarSample sample(buffer.data(), static_cast<LONG>(buffer.size()));
+    sample.SetPlane(0, luma, 2048);
+    sample.SetPlane(1, u, 1024);
+    sample.SetPlane(2, v, 1024);
     VideoFrameLayout frame{};
     frame.width = 7;  // the planar block overrides preset fields
     ASSERT_TRUE(DescribeFrame(&frame, type.Get(), &sample));
@@ -203,9 +206,9 @@ TEST(DescribeFramePlanar, ThreePlanesComeFromTheSample) {
     EXPECT_EQ(1080, frame.height);
     EXPECT_EQ(12, frame.bitCount);
     EXPECT_EQ(FourccP420, frame.fourcc);
-    EXPECT_EQ(luma.data(), frame.planes[0]);
-    EXPECT_EQ(u.data(), frame.planes[1]);
-    EXPECT_EQ(v.data(), frame.planes[2]);
+    EXPECT_EQ(luma, frame.planes[0]);
+    EXPECT_EQ(u, frame.planes[1]);
+    EXPECT_EQ(v, frame.planes[2]);
     EXPECT_EQ(2048, frame.strides[0]);
     EXPECT_EQ(1024, frame.strides[1]);
     EXPECT_EQ(1, frame.sampleStep[0]);
@@ -252,7 +255,7 @@ TEST(DescribeFramePlanar, FailedPlaneReleasesTheOnesBefore) {
 TEST(DescribeFramePlanar, OnePlaneNv12DerivesItsChroma) {
     std::vector<BYTE> plane(1920 * 1620);
     TestMediaType type = PlanarVideoType(1920, 1080, 12, FourccNv12, 1);
-    CTestPlanarSample sample;
+    CTestPlanarSample sample(plane.data(), static_cast<LONG>(plane.size()));
     sample.SetPlane(0, plane.data(), 1920);
     VideoFrameLayout frame{};
     ASSERT_TRUE(DescribeFrame(&frame, type.Get(), &sample));

@@ -7,9 +7,10 @@
 #include "dravik/dravik.h"
 #include "tests/overlay/test_media_sample.h"
 
+// Its planes count as checked only where they lie inside its buffer.
 class CTestPlanarSample : public CTestMediaSample, public ISamplePlanes {
 public:
-    CTestPlanarSample() : CTestMediaSample(nullptr, 0) {}
+    CTestPlanarSample(BYTE* buffer = nullptr, LONG size = 0) : CTestMediaSample(buffer, size) {}
 
     void SetPlane(LONG index, BYTE* plane, LONG stride);
     // GetPlane fails for this index from now on.

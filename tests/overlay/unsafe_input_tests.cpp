@@ -208,7 +208,7 @@ TEST(UnsafeChromaPlanes, FramesWithoutBothChromaPlanesAreLeftAlone) {
         EXPECT_EQ(std::vector<BYTE>(64 * 32, 0x44), chroma) << std::hex << fourcc;
 
         // The companion's P420 with a single plane.
-        CTestPlanarSample sample;
+        CTestPlanarSample sample(luma.data(), static_cast<LONG>(luma.size()));
         sample.SetPlane(0, luma.data(), 64);
         TestMediaType type = PlanarVideoType(64, 32, 12, FourccP420, 1);
         VideoFrameLayout onePlane{};
@@ -266,17 +266,34 @@ TEST(UnsafePlanes, CompanionPlanesAreCheckedOnlyForTheirCount) {
     EXPECT_EQ(1u, sample.RefCount());
 }
 
-// A companion stride that makes the derived chroma offsets leave 32 bits.
-TEST(UnsafePlanes, RefusedCompanionFrameGivesItsPlanesBack) {
-    std::vector<BYTE> plane(64);
-    CTestPlanarSample sample;
-    sample.SetPlane(0, plane.data(), INT32_MAX);
-    TestMediaType type = PlanarVideoType(64, 32, 12, FourccNv12, 1);
-    VideoFrameLayout frame{};
-    EXPECT_FALSE(DescribeFrame(&frame, type.Get(), &sample));
-    EXPECT_EQ(1, sample.PlanesHandedOut());
-    EXPECT_EQ((std::vector<LONG>{0}), sample.ReleasedPlanes());
-    EXPECT_EQ(1u, sample.RefCount());
+// Companion planes reaching past the sample's buffer, or lying where nothing
+// tells where they end, are refused and given back.
+TEST(UnsafePlanes, RefusedCompanionFramesGiveTheirPlanesBack) {
+    struct Case {
+        const char* what;
+        LONG width, height;
+        WORD bitCount;
+        DWORD fourcc;
+        LONG stride;
+        size_t bufferSize;
+        bool inBuffer;
+    };
+    const Case cases[] = {
+        {"derived chroma offsets beyond 32 bits", 64, 32, 12, FourccNv12, INT32_MAX, 64, true},
+        {"bottom-up RGB24 rows rounded up to 12 bytes", 3, 3, 24, FourccRgb, 9, 27, true},
+        {"a plane outside the sample's buffer", 64, 32, 12, FourccNv12, 64, 64 * 48, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> buffer(c.bufferSize), elsewhere(c.bufferSize);
+        CTestPlanarSample sample(buffer.data(), static_cast<LONG>(buffer.size()));
+        sample.SetPlane(0, c.inBuffer ? buffer.data() : elsewhere.data(), c.stride);
+        TestMediaType type = PlanarVideoType(c.width, c.height, c.bitCount, c.fourcc, 1);
+        VideoFrameLayout frame{};
+        EXPECT_FALSE(DescribeFrame(&frame, type.Get(), &sample)) << c.what;
+        EXPECT_EQ(1, sample.PlanesHandedOut()) << c.what;
+        EXPECT_EQ((std::vector<LONG>{0}), sample.ReleasedPlanes()) << c.what;
+        EXPECT_EQ(1u, sample.RefCount()) << c.what;
+    }
 }
 
 }  // namespace

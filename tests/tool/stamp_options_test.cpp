@@ -53,6 +53,7 @@ TEST(StampOptions, RefusalsSayWhat) {
         {{"--overlay", "maybe"}, "--overlay wants on or off"},
         {{"--frame-time", "0"}, "--frame-time wants a positive number"},
         {{"--frame-time", "-5"}, "--frame-time wants a positive number"},
+        {{"--frame-time", "1000000001"}, "--frame-time wants a positive number of 100-ns units up to 1000000000"},
         {{"--interlace", "x"}, "--interlace wants p, t, b or m"},
         {{"--snapshot", "3"}, "--snapshot wants FRAME:FILE"},
         {{"--snapshot", "3:"}, "--snapshot wants FRAME:FILE"},

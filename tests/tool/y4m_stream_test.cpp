@@ -63,6 +63,8 @@ TEST(Y4mHeader, RefusesMalformedHeaders) {
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W4 H2").find("frame rate"));
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W4 H2 F25:0").find("frame rate"));
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W4 H2 F25").find("frame rate"));
+    EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W4 H2 F1000000000:1").find("at least 100 ns"));
+    EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W4 H2 F20000001:1").find("at least 100 ns"));
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W-4 H2 F25:1").find("width"));
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W0 H2 F25:1").find("width"));
     EXPECT_NE(std::string::npos, ParseError("YUV4MPEG2 W99999 H2 F25:1").find("width"));

@@ -31,4 +31,12 @@ struct ClipFormat {
     size_t FrameSize() const { return LumaSize() + 2 * ChromaPlaneSize(); }
 };
 
+// Frame times count 100-ns units.
+constexpr long long UnitsPerSecond = 10000000;
+
+// How long a frame lasts at numerator:denominator frames a second, rounded to nearest.
+inline long long FrameTimeFromRate(long long numerator, long long denominator) {
+    return (UnitsPerSecond * denominator + numerator / 2) / numerator;
+}
+
 #endif

@@ -52,8 +52,9 @@ bool ParseStampOptions(const std::vector<std::string>& arguments, StampOptions* 
             if (value != "on" && value != "off") return Fail(error, "--overlay wants on or off, not '" + value + "'");
             result.overlay = value == "on";
         } else if (argument == "--frame-time") {
-            if (!ParseNumber(value, &result.frameTime) || result.frameTime == 0) {
-                return Fail(error, "--frame-time wants a positive number of 100-ns units, not '" + value + "'");
+            if (!ParseNumber(value, &result.frameTime) || result.frameTime == 0 || result.frameTime > LargestFrameTime) {
+                return Fail(error, "--frame-time wants a positive number of 100-ns units up to " +
+                                       std::to_string(LargestFrameTime) + ", not '" + value + "'");
             }
         } else if (argument == "--interlace") {
             if (value.size() != 1 || std::strchr("ptbm", value[0]) == nullptr) {

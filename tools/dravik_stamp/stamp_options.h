@@ -24,6 +24,10 @@ struct StampOptions {
     bool showHelp = false;
 };
 
+// The longest --frame-time: a frame rate the YUV4MPEG2 output can carry so
+// that its own reader takes it back (each part of the rate at most 10^9).
+constexpr long long LargestFrameTime = 1000000000;
+
 // Where the built-in clip and its picture go.
 extern const char DefaultOutputDirectory[];
 extern const char DefaultOutputPath[];

@@ -8,8 +8,6 @@
 
 namespace {
 
-const long long UnitsPerSecond = 10000000;
-
 DWORD Fourcc(char a, char b, char c, char d) {
     return static_cast<DWORD>(static_cast<unsigned char>(a)) | static_cast<DWORD>(static_cast<unsigned char>(b)) << 8 |
            static_cast<DWORD>(static_cast<unsigned char>(c)) << 16 | static_cast<DWORD>(static_cast<unsigned char>(d)) << 24;
@@ -36,10 +34,6 @@ long long CommonDivisor(long long a, long long b) {
 }
 
 }  // namespace
-
-REFERENCE_TIME FrameTimeFromRate(long long numerator, long long denominator) {
-    return (UnitsPerSecond * denominator + numerator / 2) / numerator;
-}
 
 DWORD InterlaceFlagsFromTag(char tag) {
     switch (tag) {

@@ -8,8 +8,6 @@
 #include "framework/media_type.h"
 #include "tools/dravik_stamp/clip_format.h"
 
-// 100-ns units, rounded to nearest.
-REFERENCE_TIME FrameTimeFromRate(long long numerator, long long denominator);
 DWORD InterlaceFlagsFromTag(char tag);
 // Not interlaced 'p'; bob-or-weave 'm'; field 1 first 't'; otherwise 'b'.
 char InterlaceTagFromFlags(DWORD flags);

@@ -61,6 +61,9 @@ bool ParseY4mHeader(const std::string& line, ClipFormat* format, std::string* er
                     result.rateDenominator == 0) {
                     return Fail(error, "bad frame rate '" + field + "'");
                 }
+                if (FrameTimeFromRate(result.rateNumerator, result.rateDenominator) == 0) {
+                    return Fail(error, "frame rate '" + field + "' is too high: a frame must last at least 100 ns");
+                }
                 haveRate = true;
                 break;
             case 'I':
