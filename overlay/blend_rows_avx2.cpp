@@ -18,7 +18,10 @@ struct Avx2 {
     static V Add(V a, V b) { return _mm256_add_epi32(a, b); }
     static V Sub(V a, V b) { return _mm256_sub_epi32(a, b); }
     static V Mul(V a, V b) { return _mm256_mullo_epi32(a, b); }
-    static V MulShort(V a, V b) { return _mm256_madd_epi16(a, b); }
+    static V MulAddHalves(V a, V b) { return _mm256_madd_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Halves(V low, V high) { return _mm256_blend_epi16(low, high, 0xAA); }
+    static V AddBytes(V a, V b) { return _mm256_add_epi8(a, b); }
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
     template <int Count>

@@ -18,7 +18,10 @@ struct Avx512 {
     static V Add(V a, V b) { return _mm512_add_epi32(a, b); }
     static V Sub(V a, V b) { return _mm512_sub_epi32(a, b); }
     static V Mul(V a, V b) { return _mm512_mullo_epi32(a, b); }
-    static V MulShort(V a, V b) { return _mm512_madd_epi16(a, b); }
+    static V MulAddHalves(V a, V b) { return _mm512_madd_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm512_add_epi16(a, b); }
+    static V Halves(V low, V high) { return _mm512_mask_blend_epi16(0xAAAAAAAA, low, high); }
+    static V AddBytes(V a, V b) { return _mm512_add_epi8(a, b); }
     static V And(V a, V b) { return _mm512_and_si512(a, b); }
     static V Or(V a, V b) { return _mm512_or_si512(a, b); }
     template <int Count>
