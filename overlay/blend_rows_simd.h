@@ -164,7 +164,7 @@ DRAVIK_ROW_INLINE typename O::V ChromaByte(typename O::V value) {
 // Packed 4:2:2: one group per 32-bit word, bytes at the given shifts.
 template <class O, int Y0, int U, int Y1, int V>
 struct PackedBlock {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
@@ -189,7 +189,7 @@ struct PackedBlock {
 
 template <class O>
 struct Planar422Block {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
@@ -215,7 +215,7 @@ struct Planar422Block {
 // alternating in one plane, U first.
 template <class O, bool Interleaved>
 struct Block420 {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
