@@ -66,7 +66,6 @@ struct Avx2 {
     static M Opaque(V weight) {
         return _mm256_xor_si256(_mm256_cmpeq_epi32(weight, _mm256_set1_epi32(256)), _mm256_set1_epi32(-1));
     }
-    static M Either(M a, M b) { return _mm256_or_si256(a, b); }
     static M Both(M a, M b) { return _mm256_and_si256(a, b); }
     static bool None(M mask) { return _mm256_testz_si256(mask, mask) != 0; }
     static V Select(M mask, V taken, V other) { return _mm256_blendv_epi8(other, taken, mask); }

@@ -56,7 +56,6 @@ struct Avx512 {
 
     static M Lanes(LONG lo, LONG hi) { return static_cast<M>(((1u << hi) - 1) & ~((1u << lo) - 1)); }
     static M Opaque(V weight) { return _mm512_cmpneq_epi32_mask(weight, _mm512_set1_epi32(256)); }
-    static M Either(M a, M b) { return static_cast<M>(a | b); }
     static M Both(M a, M b) { return static_cast<M>(a & b); }
     static bool None(M mask) { return mask == 0; }
     static V Select(M mask, V taken, V other) { return _mm512_mask_blend_epi32(mask, other, taken); }

@@ -12,7 +12,7 @@
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
 //   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
-//   frame weight is not 256), Either and Both of two masks, None(mask), and
+//   frame weight is not 256), Both of two masks, None(mask), and
 //   Select(mask, taken, other);
 //   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi);
 //   and BridgedGap for the table.
@@ -108,11 +108,11 @@ struct YuvMix {
 
     static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add16(a.r, b.r), O::Add(a.b, b.b)}; }
 
-    // The lanes whose pair of image pixels has a visible one: frame weights
-    // lie within [1, 256], so only two weights of 256 have 256 in common.
-    static DRAVIK_ROW_INLINE typename O::M Visible(const int32_t* terms, ptrdiff_t stride) {
-        return O::Opaque(O::And(O::LoadTerms(terms + 2 * TermFrameWeight * stride),
-                                O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride)));
+    // The frame weights of a pair of image pixels, and-ed: frame weights lie
+    // within [1, 256], so only weights all 256 (all transparent) give 256.
+    static DRAVIK_ROW_INLINE V Weights(const int32_t* terms, ptrdiff_t stride) {
+        return O::And(O::LoadTerms(terms + 2 * TermFrameWeight * stride),
+                      O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride));
     }
 
     // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
@@ -150,6 +150,13 @@ DRAVIK_ROW_INLINE typename O::V ByteAt(typename O::V value) {
     return O::template Slli<Shift>(Shift == 24 ? value : O::And(value, O::Set1(0xFF)));
 }
 
+// The byte Shift bits up in each lane; the top byte needs no mask.
+template <class O, int Shift>
+DRAVIK_ROW_INLINE typename O::V SampleAt(typename O::V word) {
+    const typename O::V moved = O::template Srli<Shift>(word);
+    return Shift == 24 ? moved : O::And(moved, O::Set1(0xFF));
+}
+
 // Two samples in the low 16 bits, their offsets added bytewise: nothing carries into the next byte.
 template <class O>
 DRAVIK_ROW_INLINE typename O::V TwoBytes(typename O::V low, typename O::V high, int32_t offsets) {
@@ -169,15 +176,14 @@ struct PackedBlock {
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         const int32_t* terms = span.terms[0] + group;
-        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        const typename O::M lanes = Taken<O, Masked>(O::Opaque(YuvMix<O>::Weights(terms, span.termStride)), lo, hi);
         if (O::None(lanes)) return;
         BYTE* at = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
         const Vec word = O::Load32(at);
-        const Vec byte = O::Set1(0xFF);
-        Vec y0 = O::And(O::template Srli<Y0>(word), byte);
-        Vec u = O::And(O::template Srli<U>(word), byte);
-        Vec y1 = O::And(O::template Srli<Y1>(word), byte);
-        Vec v = O::And(O::template Srli<V>(word), byte);
+        Vec y0 = SampleAt<O, Y0>(word);
+        Vec u = SampleAt<O, U>(word);
+        Vec y1 = SampleAt<O, Y1>(word);
+        Vec v = SampleAt<O, V>(word);
         YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
         constexpr uint32_t offsets = (16u << Y0) | (128u << U) | (16u << Y1) | (128u << V);
         const Vec out = O::AddBytes(O::Or(O::Or(ByteAt<O, Y0>(y0), ByteAt<O, U>(u)),
@@ -194,7 +200,7 @@ struct Planar422Block {
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         const int32_t* terms = span.terms[0] + group;
-        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        const typename O::M lanes = Taken<O, Masked>(O::Opaque(YuvMix<O>::Weights(terms, span.termStride)), lo, hi);
         if (O::None(lanes)) return;
         BYTE* luma = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         const Vec pair = O::LoadU16(luma);
@@ -222,7 +228,8 @@ struct Block420 {
         const int32_t* topTerms = span.terms[0] + group;
         const int32_t* bottomTerms = span.terms[1] + group;
         const typename O::M lanes = Taken<O, Masked>(
-            O::Either(YuvMix<O>::Visible(topTerms, span.termStride), YuvMix<O>::Visible(bottomTerms, span.termStride)),
+            O::Opaque(O::And(YuvMix<O>::Weights(topTerms, span.termStride),
+                             YuvMix<O>::Weights(bottomTerms, span.termStride))),
             lo, hi);
         if (O::None(lanes)) return;
         BYTE* top = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);

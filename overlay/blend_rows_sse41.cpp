@@ -66,7 +66,6 @@ struct Sse41 {
     static M Opaque(V weight) {
         return _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_set1_epi32(256)), _mm_set1_epi32(-1));
     }
-    static M Either(M a, M b) { return _mm_or_si128(a, b); }
     static M Both(M a, M b) { return _mm_and_si128(a, b); }
     static bool None(M mask) { return _mm_testz_si128(mask, mask) != 0; }
     static V Select(M mask, V taken, V other) { return _mm_blendv_epi8(other, taken, mask); }
