@@ -10,7 +10,7 @@
 //   Add16 (of 16-bit halves), Halves(low, high) (the low half of low with the
 //   high half of high), AddBytes (bytewise), And, Or, Srai<n>, Srli<n>, Slli<n>;
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
-//   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
+//   the low 16 bits of each lane stored), LoadU8/StoreU8 (N bytes, likewise),
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
 //   frame weight is not 256), Both of two masks, None(mask), and
 //   Select(mask, taken, other);
@@ -157,15 +157,17 @@ DRAVIK_ROW_INLINE typename O::V SampleAt(typename O::V word) {
     return Shift == 24 ? moved : O::And(moved, O::Set1(0xFF));
 }
 
-// Two samples in the low 16 bits, their offsets added bytewise: nothing carries into the next byte.
+// Two samples in the low 16 bits, for StoreU16, their offsets added
+// bytewise: nothing carries into the next byte.
 template <class O>
 DRAVIK_ROW_INLINE typename O::V TwoBytes(typename O::V low, typename O::V high, int32_t offsets) {
-    return O::AddBytes(O::Or(ByteAt<O, 0>(low), ByteAt<O, 8>(high)), O::Set1(offsets));
+    return O::AddBytes(O::Or(ByteAt<O, 0>(low), O::template Slli<8>(high)), O::Set1(offsets));
 }
 
+// A chroma sample in the low byte, for StoreU8.
 template <class O>
 DRAVIK_ROW_INLINE typename O::V ChromaByte(typename O::V value) {
-    return O::AddBytes(ByteAt<O, 0>(value), O::Set1(128));
+    return O::AddBytes(value, O::Set1(128));
 }
 
 // Packed 4:2:2: one group per 32-bit word, bytes at the given shifts.
