@@ -115,7 +115,8 @@ struct YuvMix {
                       O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride));
     }
 
-    // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
+    // A pair sharing U and V: y0, y1, u, v replaced by their blended values
+    // less the offsets of 16 and 128, in the low bytes.
     static DRAVIK_ROW_INLINE void Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb left, right;
@@ -124,7 +125,7 @@ struct YuvMix {
         ChromaOut<18>(Plus(left, right), u, v);
     }
 
-    // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
+    // A 2 x 2 group, likewise: y holds top-left, top-right, bottom-left, bottom-right.
     static DRAVIK_ROW_INLINE void Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
                                        ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
