@@ -18,7 +18,10 @@ struct Avx2 {
     static V Add(V a, V b) { return _mm256_add_epi32(a, b); }
     static V Sub(V a, V b) { return _mm256_sub_epi32(a, b); }
     static V Mul(V a, V b) { return _mm256_mullo_epi32(a, b); }
-    static V MulShort(V a, V b) { return _mm256_madd_epi16(a, b); }
+    static V MulAddHalves(V a, V b) { return _mm256_madd_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Halves(V low, V high) { return _mm256_blend_epi16(low, high, 0xAA); }
+    static V AddBytes(V a, V b) { return _mm256_add_epi8(a, b); }
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
     template <int Count>
@@ -39,19 +42,22 @@ struct Avx2 {
     static V LoadU16(const BYTE* at) {
         return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
     }
-    // packus keeps values of up to 16 bits as they are; it packs within each 128-bit half.
+    // The shuffles gather the low bytes within each 128-bit half; the permute joins the halves.
     static void StoreU16(BYTE* at, V value) {
-        const V packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(value, value), 0x08);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(packed));
+        const V low = _mm256_shuffle_epi8(value, _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1,
+                                                                  -1, 0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1,
+                                                                  -1, -1, -1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(_mm256_permute4x64_epi64(low, 0x08)));
     }
     static V LoadU8(const BYTE* at) {
         return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)));
     }
     static void StoreU8(BYTE* at, V value) {
-        const V words = _mm256_packus_epi32(value, value);
-        const V bytes =
-            _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
+        const V low = _mm256_shuffle_epi8(value, _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                                  -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                                  -1, -1, -1));
+        const V joined = _mm256_permutevar8x32_epi32(low, _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(joined));
     }
     static V LoadTerms(const int32_t* at) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)); }
 
@@ -63,7 +69,6 @@ struct Avx2 {
     static M Opaque(V weight) {
         return _mm256_xor_si256(_mm256_cmpeq_epi32(weight, _mm256_set1_epi32(256)), _mm256_set1_epi32(-1));
     }
-    static M Either(M a, M b) { return _mm256_or_si256(a, b); }
     static M Both(M a, M b) { return _mm256_and_si256(a, b); }
     static bool None(M mask) { return _mm256_testz_si256(mask, mask) != 0; }
     static V Select(M mask, V taken, V other) { return _mm256_blendv_epi8(other, taken, mask); }

@@ -18,7 +18,10 @@ struct Avx512 {
     static V Add(V a, V b) { return _mm512_add_epi32(a, b); }
     static V Sub(V a, V b) { return _mm512_sub_epi32(a, b); }
     static V Mul(V a, V b) { return _mm512_mullo_epi32(a, b); }
-    static V MulShort(V a, V b) { return _mm512_madd_epi16(a, b); }
+    static V MulAddHalves(V a, V b) { return _mm512_madd_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm512_add_epi16(a, b); }
+    static V Halves(V low, V high) { return _mm512_mask_blend_epi16(0xAAAAAAAA, low, high); }
+    static V AddBytes(V a, V b) { return _mm512_add_epi8(a, b); }
     static V And(V a, V b) { return _mm512_and_si512(a, b); }
     static V Or(V a, V b) { return _mm512_or_si512(a, b); }
     template <int Count>
@@ -53,7 +56,6 @@ struct Avx512 {
 
     static M Lanes(LONG lo, LONG hi) { return static_cast<M>(((1u << hi) - 1) & ~((1u << lo) - 1)); }
     static M Opaque(V weight) { return _mm512_cmpneq_epi32_mask(weight, _mm512_set1_epi32(256)); }
-    static M Either(M a, M b) { return static_cast<M>(a | b); }
     static M Both(M a, M b) { return static_cast<M>(a & b); }
     static bool None(M mask) { return mask == 0; }
     static V Select(M mask, V taken, V other) { return _mm512_mask_blend_epi32(mask, other, taken); }

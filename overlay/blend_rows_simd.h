@@ -4,13 +4,15 @@
 // nothing here may end up shared with code built for the baseline processor.
 //
 // The ops type O gives, for vectors V of N 32-bit lanes and a lane mask M:
-//   Set1, Add, Sub, Mul (low 32 bits), MulShort (the same for lanes that fit
-//   in 16 signed bits times lanes of 0 to 32767: one multiply-add of 16-bit
-//   halves, cheaper), And, Or, Srai<n>, Srli<n>, Slli<n>;
+//   Set1, Add, Sub, Mul (low 32 bits), MulAddHalves (low times low plus high
+//   times high of the signed 16-bit halves: the low 32 bits of a product
+//   when one side fits 16 signed bits and the other 0 to 32767, and cheaper),
+//   Add16 (of 16-bit halves), Halves(low, high) (the low half of low with the
+//   high half of high), AddBytes (bytewise), And, Or, Srai<n>, Srli<n>, Slli<n>;
 //   Load32/Store32 (N words), LoadU16/StoreU16 (N 16-bit values, zero-extended;
-//   stored lanes hold at most 16 bits), LoadU8/StoreU8 (N bytes, likewise),
+//   the low 16 bits of each lane stored), LoadU8/StoreU8 (N bytes, likewise),
 //   LoadTerms (N int32 values); Lanes(lo, hi), Opaque(weight) (lanes whose
-//   frame weight is not 256), Either and Both of two masks, None(mask), and
+//   frame weight is not 256), Both of two masks, None(mask), and
 //   Select(mask, taken, other);
 //   and for RGB rows, with B bytes per vector, RgbBlock<Masked>(span, at, lo, hi);
 //   and BridgedGap for the table.
@@ -18,6 +20,7 @@
 #define DRAVIK_OVERLAY_BLEND_ROWS_SIMD_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include "overlay/blend_rows.h"
 #include "overlay/prepared_image.h"
@@ -57,18 +60,20 @@ struct YuvMix {
 
     static DRAVIK_ROW_INLINE ChromaTerms ChromaOf(V u, V v) {
         return {O::Add(O::Mul(v, O::Set1(52299)), O::Set1(-52299 * 128 - 16 * 38155)),
-                O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::MulShort(v, O::Set1(26639))),
-                       O::MulShort(u, O::Set1(12837))),
+                O::Sub(O::Sub(O::Set1(5052928 - 16 * 38155), O::MulAddHalves(v, O::Set1(26639))),
+                       O::MulAddHalves(u, O::Set1(12837))),
                 O::Add(O::Mul(u, O::Set1(66101)), O::Set1(-66101 * 128 - 16 * 38155))};
     }
 
+    // Mixed colours: red and green in the low and high halves of r, blue in the low half of b.
     struct Rgb {
         V r;
-        V g;
         V b;
     };
 
-    // One pixel per lane: its mixed colour, and its new luma in the low byte.
+    // One pixel per lane: its mixed colour as red and green in the low and
+    // high halves and blue in the low half, and its new luma less the offset
+    // of 16, in the low byte.
     static DRAVIK_ROW_INLINE V Pixel(V luma, const ChromaTerms& chroma, const int32_t* terms, ptrdiff_t stride,
                                      int side, Rgb* mixed) {
         const V t = O::Mul(luma, O::Set1(38155));
@@ -76,41 +81,42 @@ struct YuvMix {
         const V r4 = O::template Srai<13>(O::Add(t, chroma.r));
         const V g4 = O::template Srai<13>(O::Add(t, chroma.g));
         const V b4 = O::template Srai<13>(O::Add(t, chroma.b));
-        // R4, G4, B4 lie within [-1108, 2146], the weight within [1, 256], the
-        // mixed colours within [-1108, 3163] and their sums over four pixels
-        // within 16 bits: every product below fits MulShort.
-        mixed->r =
-            O::template Srai<8>(O::Add(O::MulShort(r4, weight), O::LoadTerms(terms + (2 * TermRed + side) * stride)));
-        mixed->g =
-            O::template Srai<8>(O::Add(O::MulShort(g4, weight), O::LoadTerms(terms + (2 * TermGreen + side) * stride)));
-        mixed->b =
-            O::template Srai<8>(O::Add(O::MulShort(b4, weight), O::LoadTerms(terms + (2 * TermBlue + side) * stride)));
-        const V sum = O::Add(O::Add(O::MulShort(mixed->r, O::Set1(8414)), O::MulShort(mixed->g, O::Set1(16519))),
-                             O::MulShort(mixed->b, O::Set1(3208)));
-        return O::And(O::Add(O::template Srai<17>(sum), O::Set1(16)), O::Set1(0xFF));
+        // R4, G4, B4 and the mixed colours lie within [-1108, 2137], the weight
+        // within [1, 256]: every product below fits MulAddHalves, and a mixed
+        // colour, or its sum over four pixels, a 16-bit half.
+        const V red = O::Add(O::MulAddHalves(r4, weight), O::LoadTerms(terms + (2 * TermRed + side) * stride));
+        const V green = O::Add(O::MulAddHalves(g4, weight), O::LoadTerms(terms + (2 * TermGreen + side) * stride));
+        const V blue = O::Add(O::MulAddHalves(b4, weight), O::LoadTerms(terms + (2 * TermBlue + side) * stride));
+        // Green shifted left by 8 rather than right by 8 has its mixed value in the high half.
+        mixed->r = O::Halves(O::template Srai<8>(red), O::template Slli<8>(green));
+        mixed->b = O::template Srai<8>(blue);
+        const V sum = O::Add(O::MulAddHalves(mixed->r, O::Set1((16519 << 16) | 8414)),
+                             O::MulAddHalves(mixed->b, O::Set1(3208)));
+        return O::template Srai<17>(sum);
     }
 
+    // U and V of the group less their offsets of 128, in the low bytes.
     template <int Shift>
     static DRAVIK_ROW_INLINE void ChromaOut(const Rgb& sum, V* u, V* v) {
-        const V uSum = O::Sub(O::Sub(O::MulShort(sum.b, O::Set1(14392)), O::MulShort(sum.g, O::Set1(9535))),
-                              O::MulShort(sum.r, O::Set1(4857)));
-        const V vSum = O::Sub(O::Sub(O::MulShort(sum.r, O::Set1(14392)), O::MulShort(sum.g, O::Set1(12052))),
-                              O::MulShort(sum.b, O::Set1(2341)));
-        *u = O::And(O::Add(O::template Srai<Shift>(uSum), O::Set1(128)), O::Set1(0xFF));
-        *v = O::And(O::Add(O::template Srai<Shift>(vSum), O::Set1(128)), O::Set1(0xFF));
+        const V uSum = O::Add(O::MulAddHalves(sum.r, O::Set1((-9535 * 65536) + (-4857 & 0xFFFF))),
+                              O::MulAddHalves(sum.b, O::Set1(14392)));
+        const V vSum = O::Add(O::MulAddHalves(sum.r, O::Set1((-12052 * 65536) + 14392)),
+                              O::MulAddHalves(sum.b, O::Set1(-2341 & 0xFFFF)));
+        *u = O::template Srai<Shift>(uSum);
+        *v = O::template Srai<Shift>(vSum);
     }
 
-    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) {
-        return {O::Add(a.r, b.r), O::Add(a.g, b.g), O::Add(a.b, b.b)};
+    static DRAVIK_ROW_INLINE Rgb Plus(const Rgb& a, const Rgb& b) { return {O::Add16(a.r, b.r), O::Add(a.b, b.b)}; }
+
+    // The frame weights of a pair of image pixels, and-ed: frame weights lie
+    // within [1, 256], so only weights all 256 (all transparent) give 256.
+    static DRAVIK_ROW_INLINE V Weights(const int32_t* terms, ptrdiff_t stride) {
+        return O::And(O::LoadTerms(terms + 2 * TermFrameWeight * stride),
+                      O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride));
     }
 
-    // The lanes whose pair of image pixels has a visible one.
-    static DRAVIK_ROW_INLINE typename O::M Visible(const int32_t* terms, ptrdiff_t stride) {
-        return O::Either(O::Opaque(O::LoadTerms(terms + 2 * TermFrameWeight * stride)),
-                         O::Opaque(O::LoadTerms(terms + (2 * TermFrameWeight + 1) * stride)));
-    }
-
-    // A pair sharing U and V: y0, y1, u, v replaced by their blended values.
+    // A pair sharing U and V: y0, y1, u, v replaced by their blended values
+    // less the offsets of 16 and 128, in the low bytes.
     static DRAVIK_ROW_INLINE void Pair(V* y0, V* y1, V* u, V* v, const int32_t* terms, ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
         Rgb left, right;
@@ -119,7 +125,7 @@ struct YuvMix {
         ChromaOut<18>(Plus(left, right), u, v);
     }
 
-    // A 2 x 2 group: y holds top-left, top-right, bottom-left, bottom-right.
+    // A 2 x 2 group, likewise: y holds top-left, top-right, bottom-left, bottom-right.
     static DRAVIK_ROW_INLINE void Quad(V* y, V* u, V* v, const int32_t* topTerms, const int32_t* bottomTerms,
                                        ptrdiff_t stride) {
         const ChromaTerms chroma = ChromaOf(*u, *v);
@@ -139,38 +145,65 @@ DRAVIK_ROW_INLINE typename O::M Taken(typename O::M visible, LONG lo, LONG hi) {
     return Masked ? O::Both(visible, O::Lanes(lo, hi)) : visible;
 }
 
+// The low byte of each lane moved up by Shift bits; the top byte needs no mask.
+template <class O, int Shift>
+DRAVIK_ROW_INLINE typename O::V ByteAt(typename O::V value) {
+    return O::template Slli<Shift>(Shift == 24 ? value : O::And(value, O::Set1(0xFF)));
+}
+
+// The byte Shift bits up in each lane; the top byte needs no mask.
+template <class O, int Shift>
+DRAVIK_ROW_INLINE typename O::V SampleAt(typename O::V word) {
+    const typename O::V moved = O::template Srli<Shift>(word);
+    return Shift == 24 ? moved : O::And(moved, O::Set1(0xFF));
+}
+
+// Two samples in the low 16 bits, for StoreU16, their offsets added
+// bytewise: nothing carries into the next byte.
+template <class O>
+DRAVIK_ROW_INLINE typename O::V TwoBytes(typename O::V low, typename O::V high, int32_t offsets) {
+    return O::AddBytes(O::Or(ByteAt<O, 0>(low), O::template Slli<8>(high)), O::Set1(offsets));
+}
+
+// A chroma sample in the low byte, for StoreU8.
+template <class O>
+DRAVIK_ROW_INLINE typename O::V ChromaByte(typename O::V value) {
+    return O::AddBytes(value, O::Set1(128));
+}
+
 // Packed 4:2:2: one group per 32-bit word, bytes at the given shifts.
 template <class O, int Y0, int U, int Y1, int V>
 struct PackedBlock {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         const int32_t* terms = span.terms[0] + group;
-        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        const typename O::M lanes = Taken<O, Masked>(O::Opaque(YuvMix<O>::Weights(terms, span.termStride)), lo, hi);
         if (O::None(lanes)) return;
         BYTE* at = span.luma[0] + 4 * static_cast<ptrdiff_t>(group);
         const Vec word = O::Load32(at);
-        const Vec byte = O::Set1(0xFF);
-        Vec y0 = O::And(O::template Srli<Y0>(word), byte);
-        Vec u = O::And(O::template Srli<U>(word), byte);
-        Vec y1 = O::And(O::template Srli<Y1>(word), byte);
-        Vec v = O::And(O::template Srli<V>(word), byte);
+        Vec y0 = SampleAt<O, Y0>(word);
+        Vec u = SampleAt<O, U>(word);
+        Vec y1 = SampleAt<O, Y1>(word);
+        Vec v = SampleAt<O, V>(word);
         YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
-        const Vec out = O::Or(O::Or(O::template Slli<Y0>(y0), O::template Slli<U>(u)),
-                              O::Or(O::template Slli<Y1>(y1), O::template Slli<V>(v)));
+        constexpr uint32_t offsets = (16u << Y0) | (128u << U) | (16u << Y1) | (128u << V);
+        const Vec out = O::AddBytes(O::Or(O::Or(ByteAt<O, Y0>(y0), ByteAt<O, U>(u)),
+                                          O::Or(ByteAt<O, Y1>(y1), ByteAt<O, V>(v))),
+                                    O::Set1(static_cast<int32_t>(offsets)));
         O::Store32(at, O::Select(lanes, out, word));
     }
 };
 
 template <class O>
 struct Planar422Block {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         const int32_t* terms = span.terms[0] + group;
-        const typename O::M lanes = Taken<O, Masked>(YuvMix<O>::Visible(terms, span.termStride), lo, hi);
+        const typename O::M lanes = Taken<O, Masked>(O::Opaque(YuvMix<O>::Weights(terms, span.termStride)), lo, hi);
         if (O::None(lanes)) return;
         BYTE* luma = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
         const Vec pair = O::LoadU16(luma);
@@ -181,9 +214,9 @@ struct Planar422Block {
         Vec u = oldU;
         Vec v = oldV;
         YuvMix<O>::Pair(&y0, &y1, &u, &v, terms, span.termStride);
-        O::StoreU16(luma, O::Select(lanes, O::Or(y0, O::template Slli<8>(y1)), pair));
-        O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
-        O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
+        O::StoreU16(luma, O::Select(lanes, TwoBytes<O>(y0, y1, 0x1010), pair));
+        O::StoreU8(span.u + group, O::Select(lanes, ChromaByte<O>(u), oldU));
+        O::StoreU8(span.v + group, O::Select(lanes, ChromaByte<O>(v), oldV));
     }
 };
 
@@ -191,14 +224,15 @@ struct Planar422Block {
 // alternating in one plane, U first.
 template <class O, bool Interleaved>
 struct Block420 {
-    const YuvRowSpan& span;
+    const YuvRowSpan span;  // a copy: the stores through bytes cannot change it
     template <bool Masked>
     DRAVIK_ROW_INLINE void Run(LONG group, LONG lo, LONG hi) const {
         using Vec = typename O::V;
         const int32_t* topTerms = span.terms[0] + group;
         const int32_t* bottomTerms = span.terms[1] + group;
         const typename O::M lanes = Taken<O, Masked>(
-            O::Either(YuvMix<O>::Visible(topTerms, span.termStride), YuvMix<O>::Visible(bottomTerms, span.termStride)),
+            O::Opaque(O::And(YuvMix<O>::Weights(topTerms, span.termStride),
+                             YuvMix<O>::Weights(bottomTerms, span.termStride))),
             lo, hi);
         if (O::None(lanes)) return;
         BYTE* top = span.luma[0] + 2 * static_cast<ptrdiff_t>(group);
@@ -222,14 +256,13 @@ struct Block420 {
         }
         YuvMix<O>::Quad(y, &u, &v, topTerms, bottomTerms, span.termStride);
         if (Interleaved) {
-            O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group),
-                        O::Select(lanes, O::Or(u, O::template Slli<8>(v)), oldU));
+            O::StoreU16(span.u + 2 * static_cast<ptrdiff_t>(group), O::Select(lanes, TwoBytes<O>(u, v, 0x8080), oldU));
         } else {
-            O::StoreU8(span.u + group, O::Select(lanes, u, oldU));
-            O::StoreU8(span.v + group, O::Select(lanes, v, oldV));
+            O::StoreU8(span.u + group, O::Select(lanes, ChromaByte<O>(u), oldU));
+            O::StoreU8(span.v + group, O::Select(lanes, ChromaByte<O>(v), oldV));
         }
-        O::StoreU16(top, O::Select(lanes, O::Or(y[0], O::template Slli<8>(y[1])), topPair));
-        O::StoreU16(bottom, O::Select(lanes, O::Or(y[2], O::template Slli<8>(y[3])), bottomPair));
+        O::StoreU16(top, O::Select(lanes, TwoBytes<O>(y[0], y[1], 0x1010), topPair));
+        O::StoreU16(bottom, O::Select(lanes, TwoBytes<O>(y[2], y[3], 0x1010), bottomPair));
     }
 };
 

@@ -18,7 +18,10 @@ struct Sse41 {
     static V Add(V a, V b) { return _mm_add_epi32(a, b); }
     static V Sub(V a, V b) { return _mm_sub_epi32(a, b); }
     static V Mul(V a, V b) { return _mm_mullo_epi32(a, b); }
-    static V MulShort(V a, V b) { return _mm_madd_epi16(a, b); }
+    static V MulAddHalves(V a, V b) { return _mm_madd_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm_add_epi16(a, b); }
+    static V Halves(V low, V high) { return _mm_blend_epi16(low, high, 0xAA); }
+    static V AddBytes(V a, V b) { return _mm_add_epi8(a, b); }
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }
     template <int Count>
@@ -63,7 +66,6 @@ struct Sse41 {
     static M Opaque(V weight) {
         return _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_set1_epi32(256)), _mm_set1_epi32(-1));
     }
-    static M Either(M a, M b) { return _mm_or_si128(a, b); }
     static M Both(M a, M b) { return _mm_and_si128(a, b); }
     static bool None(M mask) { return _mm_testz_si128(mask, mask) != 0; }
     static V Select(M mask, V taken, V other) { return _mm_blendv_epi8(other, taken, mask); }
