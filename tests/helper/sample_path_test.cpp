@@ -278,6 +278,16 @@ TEST_F(SamplePath, PacketsGrowBeyondUpstreamsBuffersAndLoseNoByte) {
     EXPECT_TRUE(received[2].data == t2);
 }
 
+TEST_F(SamplePath, APacketDownstreamRefusesAtEndOfStreamIsReportedAndEndOfStreamStillGoesOn) {
+    g.downstream->Pin()->accept = [](const AM_MEDIA_TYPE* type) { return type->subtype == MEDIASUBTYPE_PCM ? S_OK : S_FALSE; };
+    ConnectPcm();
+    StartPacking(CountingBytes(1000));
+    ASSERT_EQ(S_OK, Send(Untimed(CountingBytes(500))));
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, EndOfStream());
+    // Downstream ends its stream as it refuses, and the helper's end of stream follows.
+    EXPECT_EQ("SEE", Events());
+}
+
 TEST_F(SamplePath, ANewSegmentDeliversTheHeldPacketFirstAndResetsTheCounters) {
     ConnectPcm();
     const std::vector<BYTE> t1 = CountingBytes(1000, 1), u1 = CountingBytes(500, 2), u2 = CountingBytes(300, 3);
