@@ -6,12 +6,13 @@
 // buffers of PacketSize bytes, never an upstream one; no packet reference is
 // held while waiting for a buffer, so delivering never waits on itself; every
 // byte given to Pack while open is delivered once, in order, unless Close
-// discards it; nothing from before a Close is held after it; a
-// sample longer than a packet is delivered whole in its own buffer.
+// discards it; nothing from before a Close is held after it; a sample longer
+// than a packet is delivered whole, in the buffer it came in.
 // Pack and Deliver run on the streaming thread under the filter's receive
 // lock, and so do Open at end-flush and streaming start; Close, Commit and
-// Decommit come from the flushing or state-changing thread. lock_ is a leaf: it guards the fields below and nothing is called
-// out while it is held except the packer's own allocator.
+// Decommit come from the flushing or state-changing thread. lock_ is a leaf:
+// it guards the fields below, and nothing but the packer's own allocator is
+// called while it is held.
 #ifndef DRAVIK_AUDIO_PACKER_H
 #define DRAVIK_AUDIO_PACKER_H
 
