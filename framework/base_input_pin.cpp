@@ -120,7 +120,7 @@ STDMETHODIMP CBaseInputPin::Receive(IMediaSample* sample) {
     hr = ReadSampleProperties(sample);
     if (FAILED(hr)) return hr;
     if ((sampleProperties_.dwSampleFlags & AM_SAMPLE_TYPECHANGED) != 0) {
-        if (sampleProperties_.pMediaType == nullptr || CheckPinType(sampleProperties_.pMediaType) != S_OK) {
+        if (sampleProperties_.pMediaType == nullptr || CheckReceivedType(sampleProperties_.pMediaType) != S_OK) {
             runtimeError_ = true;
             static_cast<IPin*>(this)->EndOfStream();
             if (filter_ != nullptr) filter_->NotifyEvent(EC_ERRORABORT, VFW_E_TYPE_NOT_ACCEPTED, 0);

@@ -26,6 +26,8 @@ public:
     HRESULT BreakConnection() override;
     // Whether a sample or end-of-stream may be accepted now.
     virtual HRESULT CheckReceiveState();
+    // Whether a type announced on a received sample is taken; by default the connection rule.
+    virtual HRESULT CheckReceivedType(const AM_MEDIA_TYPE* type) { return CheckPinType(type); }
 
     // IMemInputPin
     STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;

@@ -25,6 +25,12 @@ inline WAVEFORMATEX* WaveFormatOf(const AM_MEDIA_TYPE& type) {
     return FormatBlockAs<WAVEFORMATEX>(type, FORMAT_WaveFormatEx);
 }
 
+// The 16 bytes every wave block starts with: AVI files store PCMWAVEFORMAT, without cbSize.
+static_assert(sizeof(PCMWAVEFORMAT) == 16, "PCMWAVEFORMAT is the 16-byte wave header");
+inline PCMWAVEFORMAT* PcmWaveFormatOf(const AM_MEDIA_TYPE& type) {
+    return FormatBlockAs<PCMWAVEFORMAT>(type, FORMAT_WaveFormatEx);
+}
+
 // The extensible view only of a block tagged WAVE_FORMAT_EXTENSIBLE and long enough for it.
 inline WAVEFORMATEXTENSIBLE* WaveFormatExtensibleOf(const AM_MEDIA_TYPE& type) {
     WAVEFORMATEXTENSIBLE* block = FormatBlockAs<WAVEFORMATEXTENSIBLE>(type, FORMAT_WaveFormatEx);

@@ -16,7 +16,10 @@
 namespace {
 
 const LONG kPackingBufferCount = 1;
-const LONG kPackingBufferSize = 65536;
+const LONG kPackingBufferSize = CAudioPacker::PacketSize;
+
+// TransformInPlace's answer for a sample the packer took: a failure, so the framework does not deliver it.
+const HRESULT kKeptInPacket = MAKE_HRESULT(1, FACILITY_ITF, 0xDA01);
 
 // Times near the ends of the 64-bit range stop there instead of wrapping.
 REFERENCE_TIME SaturatingAdd(REFERENCE_TIME a, REFERENCE_TIME b) {
@@ -41,7 +44,8 @@ CUnknown* CDravik::CreateInstance(IUnknown* outer, HRESULT* result) {
 }
 
 CDravik::CDravik(IUnknown* outer, HRESULT* result)
-    : CTransInPlaceFilter(nullptr, outer, CLSID_DravikHelper, result, true) {
+    : CTransInPlaceFilter(nullptr, outer, CLSID_DravikHelper, result, true),
+      packer_([this](IMediaSample* packet) { return OutputPin()->DeliverSample(packet); }) {
     logo_.width = LogoImageWidth;
     logo_.height = LogoImageHeight;
     if (!BuildLogoImage(&logo_) || !preparedLogo_.Prepare(logo_)) {
@@ -55,11 +59,7 @@ CDravik::CDravik(IUnknown* outer, HRESULT* result)
     if (input_ == nullptr || output_ == nullptr) *result = E_OUTOFMEMORY;
 }
 
-CDravik::~CDravik() {
-    // A packet still held at destruction is released with the filter.
-    heldPacket_.Clear();
-    FreeAlignedBuffer(logo_.planes[0]);
-}
+CDravik::~CDravik() { FreeAlignedBuffer(logo_.planes[0]); }
 
 STDMETHODIMP CDravik::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
@@ -163,94 +163,64 @@ bool CDravik::IsRewrittenInputType(const AM_MEDIA_TYPE& type) {
     return expected == type;
 }
 
+bool CDravik::IsAnnouncedAudioChange(const AM_MEDIA_TYPE& type) {
+    return InputPin() != nullptr && ::IsAnnouncedAudioChange(InputPin()->CurrentMediaType(), type, RequiredSubtype());
+}
+
+STDMETHODIMP CDravik::Stop() {
+    CLockGuard guard(filterLock_);
+    packer_.Decommit();
+    return CTransInPlaceFilter::Stop();
+}
+
 HRESULT CDravik::OnStreamingStart() {
-    heldPacket_.Open();
+    const HRESULT hr = packer_.Commit();
+    if (FAILED(hr)) return hr;
+    packer_.Open();
     return CTransInPlaceFilter::OnStreamingStart();
 }
 
 HRESULT CDravik::OnStreamingStop() {
-    // A packet still held when the filter stops would otherwise keep an output buffer out.
-    heldPacket_.Close();
+    // Nothing from before the stop may reach downstream after it.
+    packer_.Close();
+    packer_.Decommit();
     return CTransInPlaceFilter::OnStreamingStop();
 }
 
-HRESULT CDravik::DeliverHeldPacket() {
-    IMediaSample* packet = heldPacket_.Take();
-    if (packet == nullptr) return S_OK;
-    const HRESULT hr = OutputPin()->DeliverSample(packet);
-    packet->Release();
-    return hr;
-}
-
 HRESULT CDravik::OnEndOfStream() {
-    DeliverHeldPacket();
-    return CTransInPlaceFilter::OnEndOfStream();
+    const HRESULT delivered = packer_.Deliver();
+    const HRESULT ended = CTransInPlaceFilter::OnEndOfStream();
+    // End of stream goes on either way; a packet that did not get through is still reported.
+    return FAILED(delivered) ? delivered : ended;
 }
 
 HRESULT CDravik::OnBeginFlush() {
     const HRESULT hr = CTransInPlaceFilter::OnBeginFlush();
-    heldPacket_.Close();
+    packer_.Close();
     return hr;
 }
 
 HRESULT CDravik::OnEndFlush() {
     // Under the receive lock: no sample from before the flush is still on its way.
-    heldPacket_.Open();
+    packer_.Open();
     return CTransInPlaceFilter::OnEndFlush();
 }
 
 HRESULT CDravik::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
     bytesReceived_ = 0;
     firstFrameDuration_ = 0;
-    DeliverHeldPacket();
-    return CTransInPlaceFilter::OnNewSegment(start, stop, rate);
+    const HRESULT delivered = packer_.Deliver();
+    const HRESULT passed = CTransInPlaceFilter::OnNewSegment(start, stop, rate);
+    return FAILED(delivered) ? delivered : passed;
 }
 
 HRESULT CDravik::ReceiveSample(IMediaSample* sample) {
     bytesReceived_ += sample->GetActualDataLength();
-    if (!IsPackingStream()) {
-        // A copy the look-ahead made is already the filter's to change and pass on.
-        const HRESULT hr = DravikInput()->HandingOnCopy() ? ReceiveOwnSample(sample) : CTransInPlaceFilter::ReceiveSample(sample);
-        // A sample announcing a packed type became the held packet: kept, not failed.
-        return IsPackingStream() ? S_OK : hr;
-    }
-
-    REFERENCE_TIME start = 0, stop = 0;
-    if (SUCCEEDED(sample->GetTime(&start, &stop))) {
-        const HRESULT delivered = DeliverHeldPacket();
-        if (FAILED(delivered)) return delivered;
-        // The copy handed to TransformInPlace becomes the held packet.
-        CTransInPlaceFilter::ReceiveSample(sample);
-        return S_OK;
-    }
-    IMediaSample* packet = heldPacket_.Peek();
-    if (packet == nullptr) {
-        CTransInPlaceFilter::ReceiveSample(sample);
-        return S_OK;
-    }
-    const HRESULT hr = AppendToPacket(packet, sample);
-    packet->Release();
-    return hr;
-}
-
-HRESULT CDravik::AppendToPacket(IMediaSample* packet, IMediaSample* sample) {
-    const LONG size = packet->GetSize();
-    const LONG length = sample->GetActualDataLength();
-    const LONG used = packet->GetActualDataLength();
-    BYTE* source = nullptr;
-    BYTE* target = nullptr;
-    if (FAILED(sample->GetPointer(&source)) || FAILED(packet->GetPointer(&target))) return E_FAIL;
-    if (length < 0 || used < 0) return E_FAIL;
-    if (length > size - used) {
-        // No byte is lost: the full packet goes first and the sample starts the next one.
-        const HRESULT delivered = DeliverHeldPacket();
-        if (FAILED(delivered)) return delivered;
-        CTransInPlaceFilter::ReceiveSample(sample);
-        return S_OK;
-    }
-    memcpy(target + used, source, static_cast<size_t>(length));
-    packet->SetActualDataLength(used + length);
-    return S_OK;
+    // The packer copies what it keeps, and a copy the look-ahead made is already
+    // the filter's to change and pass on: neither needs an output buffer first.
+    const bool own = IsPackingStream() || DravikInput()->HandingOnCopy();
+    const HRESULT hr = own ? ReceiveOwnSample(sample) : CTransInPlaceFilter::ReceiveSample(sample);
+    return hr == kKeptInPacket ? S_OK : hr;
 }
 
 void CDravik::RetimeSample(IMediaSample* sample) {
@@ -274,16 +244,22 @@ void CDravik::RetimeSample(IMediaSample* sample) {
 
 HRESULT CDravik::TransformInPlace(IMediaSample* sample) {
     AM_MEDIA_TYPE* announced = nullptr;
-    if (sample->GetMediaType(&announced) == S_OK && announced != nullptr) {
-        InputPin()->SetPinType(announced);
-        RewriteOutputType(announced);
-        sample->SetMediaType(announced);
+    const bool announces = sample->GetMediaType(&announced) == S_OK && announced != nullptr;
+    if (announces) {
+        // The packet held under the old type goes first, labelled as it was.
+        const HRESULT delivered = packer_.Deliver();
+        if (SUCCEEDED(delivered)) {
+            InputPin()->SetPinType(announced);
+            RewriteOutputType(announced);
+            sample->SetMediaType(announced);
+        }
         DeleteTaskMediaType(announced);
+        if (FAILED(delivered)) return delivered;
     }
 
     if (IsPackingStream()) {
-        heldPacket_.StoreIfEmpty(sample);
-        return E_FAIL;  // kept, not delivered now
+        const HRESULT packed = packer_.Pack(sample, announces);
+        return FAILED(packed) ? packed : kKeptInPacket;
     }
 
     RetimeSample(sample);

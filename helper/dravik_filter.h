@@ -7,9 +7,9 @@
 #include <atomic>
 
 #include "framework/trans_in_place_filter.h"
+#include "helper/audio_packer.h"
 #include "helper/general_properties.h"
 #include "helper/media_type_rules.h"
-#include "helper/sample_slot.h"
 #include "overlay/prepared_image.h"
 #include "overlay/video_frame_layout.h"
 
@@ -37,10 +37,14 @@ public:
     bool IsRelabelStream();
     // The type is what the connected input's type becomes downstream.
     bool IsRewrittenInputType(const AM_MEDIA_TYPE& type);
+    // A sample of the current stream may announce the type, though no connection would take it.
+    bool IsAnnouncedAudioChange(const AM_MEDIA_TYPE& type);
 
     // Connection, buffers and stream events.
     HRESULT SizeBuffers(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT OnCompleteConnect(PIN_DIRECTION direction, IPin* peer) override;
+    // Lets a sample waiting for a packet buffer go before the receive lock is taken.
+    STDMETHODIMP Stop() override;
     HRESULT OnStreamingStart() override;
     HRESULT OnStreamingStop() override;
     HRESULT OnEndOfStream() override;
@@ -60,10 +64,6 @@ private:
     CDravikInputPin* DravikInput() const;
     OutputTypeOverrides CurrentOverrides() const;
     GUID RequiredSubtype();
-    // Delivers the held packet, if any; the delivery result.
-    HRESULT DeliverHeldPacket();
-    // Appends an untimed sample to the held packet, or starts the next packet when it is full.
-    HRESULT AppendToPacket(IMediaSample* packet, IMediaSample* sample);
     void RetimeSample(IMediaSample* sample);
 
     // 265 x 41 RGBA, built from the module's resource at construction.
@@ -73,9 +73,9 @@ private:
     std::atomic<bool> overlay_{true};
     CLock subtypeLock_;
     GUID requiredSubtype_ = GUID_NULL;
-    // Assembled on the streaming thread; dropped by a flush on another thread.
+    // Packets of compressed audio, in buffers of the packer's own.
     // Open from streaming start and end-flush; closed from streaming stop and begin-flush.
-    CSampleSlot heldPacket_;
+    CAudioPacker packer_;
     std::atomic<LONGLONG> bytesReceived_{0};
     std::atomic<DWORD> interlaceFlagsOverride_{0};
     std::atomic<bool> interlaceOverrideSet_{false};

@@ -135,3 +135,7 @@ HRESULT CDravikInputPin::CheckPinType(const AM_MEDIA_TYPE* type) {
     }
     return CTransInPlaceInputPin::CheckPinType(type);
 }
+
+HRESULT CDravikInputPin::CheckReceivedType(const AM_MEDIA_TYPE* type) {
+    return dravik_->IsAnnouncedAudioChange(*type) ? S_OK : CheckPinType(type);
+}

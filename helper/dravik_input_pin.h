@@ -25,6 +25,8 @@ public:
     HRESULT Activate() override;
     HRESULT Deactivate() override;
     HRESULT CheckPinType(const AM_MEDIA_TYPE* type) override;
+    // Also the compressed audio a decoder announces in-band, and the way back to PCM.
+    HRESULT CheckReceivedType(const AM_MEDIA_TYPE* type) override;
 
     // The held-back sample with a reference for the caller, or null.
     IMediaSample* PeekLookAhead() { return lookAhead_.Peek(); }

@@ -31,9 +31,9 @@ void CompleteRectangles(RECT* source, RECT* target, const BITMAPINFOHEADER& bitm
 
 void RelabelWaveFormat(AM_MEDIA_TYPE* type, const GUID& subtype, DWORD tag) {
     type->subtype = subtype;
-    if (WAVEFORMATEX* wave = WaveFormatOf(*type)) {
-        wave->nBlockAlign = 1;
-        wave->wFormatTag = static_cast<WORD>(tag);
+    if (PCMWAVEFORMAT* wave = PcmWaveFormatOf(*type)) {
+        wave->wf.nBlockAlign = 1;
+        wave->wf.wFormatTag = static_cast<WORD>(tag);
     }
 }
 
@@ -61,24 +61,30 @@ HRESULT CheckInputFormat(const AM_MEDIA_TYPE& type, const GUID& requiredSubtype)
         return (VideoInfoOf(type) != nullptr || VideoInfo2Of(type) != nullptr) ? S_OK : E_FAIL;
     }
     if (type.majortype != MEDIATYPE_Audio || type.subtype != MEDIASUBTYPE_PCM) return E_FAIL;
-    const WAVEFORMATEX* wave = WaveFormatOf(type);
+    const PCMWAVEFORMAT* wave = PcmWaveFormatOf(type);
     if (wave == nullptr) return E_FAIL;
     const WORD bits = wave->wBitsPerSample;
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return E_FAIL;
-    if (wave->wFormatTag == WAVE_FORMAT_PCM) return S_OK;
+    if (wave->wf.wFormatTag == WAVE_FORMAT_PCM) return S_OK;
     const WAVEFORMATEXTENSIBLE* extensible = WaveFormatExtensibleOf(type);
     return (extensible != nullptr && extensible->SubFormat == KSDATAFORMAT_SUBTYPE_PCM) ? S_OK : E_FAIL;
 }
 
 bool IsPcmAudioType(const AM_MEDIA_TYPE& type, WORD* bitDepth) {
     if (type.subtype != MEDIASUBTYPE_PCM) return false;
-    const WAVEFORMATEX* wave = WaveFormatOf(type);
+    const PCMWAVEFORMAT* wave = PcmWaveFormatOf(type);
     if (wave == nullptr) return false;
     if (*bitDepth != 0 && *bitDepth != wave->wBitsPerSample) return false;
     *bitDepth = wave->wBitsPerSample;
-    if (wave->wFormatTag == WAVE_FORMAT_PCM) return true;
+    if (wave->wf.wFormatTag == WAVE_FORMAT_PCM) return true;
     const WAVEFORMATEXTENSIBLE* extensible = WaveFormatExtensibleOf(type);
     return extensible != nullptr && extensible->SubFormat == KSDATAFORMAT_SUBTYPE_PCM;
+}
+
+bool IsAnnouncedAudioChange(const AM_MEDIA_TYPE& current, const AM_MEDIA_TYPE& announced, const GUID& requiredSubtype) {
+    if (current.majortype != MEDIATYPE_Audio || announced.majortype != MEDIATYPE_Audio) return false;
+    if (IsPackingSubtype(announced.subtype)) return PcmWaveFormatOf(announced) != nullptr;
+    return IsPackingSubtype(current.subtype) && CheckInputFormat(announced, requiredSubtype) == S_OK;
 }
 
 void RewriteOutputType(AM_MEDIA_TYPE* type, const OutputTypeOverrides& overrides, bool relabelStream) {
@@ -96,6 +102,6 @@ void RewriteOutputType(AM_MEDIA_TYPE* type, const OutputTypeOverrides& overrides
     } else if (type->subtype == MEDIASUBTYPE_DTS && relabelStream) {
         RelabelWaveFormat(type, SubtypeFromWaveTag(kRelabelledDtsTag), kRelabelledDtsTag);
     } else if (type->subtype == MEDIASUBTYPE_RAW_AAC1) {
-        if (WAVEFORMATEX* wave = WaveFormatOf(*type)) wave->nBlockAlign = 1;
+        if (PCMWAVEFORMAT* wave = PcmWaveFormatOf(*type)) wave->wf.nBlockAlign = 1;
     }
 }

@@ -13,15 +13,6 @@ bool CSampleSlot::Exchange(IMediaSample* sample, bool copy, IMediaSample** previ
     return true;
 }
 
-bool CSampleSlot::StoreIfEmpty(IMediaSample* sample) {
-    CLockGuard guard(lock_);
-    if (closed_ || sample_ != nullptr) return false;
-    sample->AddRef();
-    sample_ = sample;
-    copy_ = false;
-    return true;
-}
-
 IMediaSample* CSampleSlot::Peek() {
     CLockGuard guard(lock_);
     if (sample_ != nullptr) sample_->AddRef();

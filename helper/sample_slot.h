@@ -21,8 +21,6 @@ public:
     // of ours; hands the previous one out with its reference and its mark.
     // False, storing nothing and handing nothing out, while the slot is closed.
     bool Exchange(IMediaSample* sample, bool copy, IMediaSample** previous, bool* previousCopy);
-    // Stores the sample only when the slot is open and empty; whether it was stored.
-    bool StoreIfEmpty(IMediaSample* sample);
     // The sample with a reference for the caller, or null.
     IMediaSample* Peek();
     // Takes the sample out, and its mark when asked; the caller owns its reference.

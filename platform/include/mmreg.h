@@ -5,6 +5,19 @@
 #include <windows.h>
 
 #pragma pack(push, 1)
+typedef struct {
+    WORD wFormatTag;
+    WORD nChannels;
+    DWORD nSamplesPerSec;
+    DWORD nAvgBytesPerSec;
+    WORD nBlockAlign;
+} WAVEFORMAT;
+
+typedef struct {
+    WAVEFORMAT wf;
+    WORD wBitsPerSample;
+} PCMWAVEFORMAT;
+
 typedef struct tWAVEFORMATEX {
     WORD wFormatTag;
     WORD nChannels;
@@ -26,6 +39,7 @@ typedef struct {
     GUID SubFormat;
 } WAVEFORMATEXTENSIBLE;
 #pragma pack(pop)
+static_assert(sizeof(PCMWAVEFORMAT) == 16, "PCMWAVEFORMAT layout");
 static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX layout");
 static_assert(sizeof(WAVEFORMATEXTENSIBLE) == 40, "WAVEFORMATEXTENSIBLE layout");
 

@@ -64,4 +64,14 @@ inline void MakeAudio(COwnedMediaType* type, const GUID& subtype, WORD tag, WORD
     }
 }
 
+// Audio whose block is the 16-byte PCMWAVEFORMAT of AVI files: nothing after wBitsPerSample.
+inline void MakeAudioWithoutCbSize(COwnedMediaType* type, const GUID& subtype, WORD tag, WORD bits, WORD channels = 2) {
+    COwnedMediaType full;
+    MakeAudio(&full, subtype, tag, bits, channels);
+    type->SetMajorType(MEDIATYPE_Audio);
+    type->SetSubtype(subtype);
+    type->SetFormatType(FORMAT_WaveFormatEx);
+    memcpy(type->ReserveFormatBlock(sizeof(PCMWAVEFORMAT)), full.pbFormat, sizeof(PCMWAVEFORMAT));
+}
+
 #endif

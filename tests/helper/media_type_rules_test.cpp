@@ -74,7 +74,7 @@ TEST(MediaTypeRules, ShortOrMissingFormatBlocksAreRefused) {
     MakeAudio(&audio, MEDIASUBTYPE_PCM, WAVE_FORMAT_PCM, 16);
     MakeAudio(&extensible, MEDIASUBTYPE_PCM, WAVE_FORMAT_EXTENSIBLE, 16);
     video.cbFormat = sizeof(VIDEOINFOHEADER2) - 1;
-    audio.cbFormat = sizeof(WAVEFORMATEX) - 1;
+    audio.cbFormat = sizeof(PCMWAVEFORMAT) - 1;
     extensible.cbFormat = sizeof(WAVEFORMATEX);  // tagged extensible, but only the short header
     EXPECT_EQ(E_FAIL, CheckInputFormat(video, GUID_NULL));
     EXPECT_EQ(E_FAIL, CheckInputFormat(audio, GUID_NULL));
@@ -197,6 +197,53 @@ TEST(MediaTypeRules, RelabellingOnlyOnARelabelStream) {
     bare.SetSubtype(MEDIASUBTYPE_DOLBY_AC3);
     RewriteOutputType(&bare, OutputTypeOverrides{}, true);
     EXPECT_TRUE(bare.subtype == kAc3Relabelled);
+}
+
+TEST(MediaTypeRules, SixteenByteWaveBlocksAreReadAndRewrittenWithinTheirSixteenBytes) {
+    COwnedMediaType pcm, ac3, dts;
+    MakeAudioWithoutCbSize(&pcm, MEDIASUBTYPE_PCM, WAVE_FORMAT_PCM, 16);
+    MakeAudioWithoutCbSize(&ac3, MEDIASUBTYPE_DOLBY_AC3, WAVE_FORMAT_DOLBY_AC3_SPDIF, 16, 6);
+    MakeAudioWithoutCbSize(&dts, MEDIASUBTYPE_DTS, 0x2001, 16, 6);
+    ASSERT_EQ(sizeof(PCMWAVEFORMAT), pcm.cbFormat);
+    EXPECT_EQ(S_OK, CheckInputFormat(pcm, GUID_NULL));
+    WORD depth = 0;
+    EXPECT_TRUE(IsPcmAudioType(pcm, &depth));
+    EXPECT_EQ(16, depth);
+    EXPECT_TRUE(IsAnnouncedAudioChange(pcm, ac3, GUID_NULL));
+
+    RewriteOutputType(&ac3, OutputTypeOverrides{}, true);
+    RewriteOutputType(&dts, OutputTypeOverrides{}, true);
+    EXPECT_TRUE(ac3.subtype == kAc3Relabelled);
+    EXPECT_EQ(0x2000, PcmWaveFormatOf(ac3)->wf.wFormatTag);
+    EXPECT_EQ(1, PcmWaveFormatOf(ac3)->wf.nBlockAlign);
+    EXPECT_EQ(6, PcmWaveFormatOf(ac3)->wf.nChannels);
+    EXPECT_EQ(0x2001, PcmWaveFormatOf(dts)->wf.wFormatTag);
+    EXPECT_EQ(sizeof(PCMWAVEFORMAT), ac3.cbFormat);
+}
+
+TEST(MediaTypeRules, AnAudioStreamMayAnnouncePackedAudioAnywhereAndPcmWhenLeavingIt) {
+    COwnedMediaType pcm, pcm24, pcm12, ac3, bareAc3, video;
+    MakeAudio(&pcm, MEDIASUBTYPE_PCM, WAVE_FORMAT_PCM, 16);
+    MakeAudio(&pcm24, MEDIASUBTYPE_PCM, WAVE_FORMAT_PCM, 24);
+    MakeAudio(&pcm12, MEDIASUBTYPE_PCM, WAVE_FORMAT_PCM, 12);
+    MakeAudio(&ac3, MEDIASUBTYPE_DOLBY_AC3, WAVE_FORMAT_DOLBY_AC3_SPDIF, 16, 6);
+    bareAc3.SetMajorType(MEDIATYPE_Audio);
+    bareAc3.SetSubtype(MEDIASUBTYPE_DOLBY_AC3);
+    MakeVideo(&video, MEDIASUBTYPE_YUY2, 64, 64);
+
+    for (const GUID* subtype : {&MEDIASUBTYPE_DOLBY_AC3, &kAc3Relabelled, &MEDIASUBTYPE_DTS, &kDtsRelabelled,
+                                &MEDIASUBTYPE_RAW_AAC1}) {
+        COwnedMediaType packed;
+        MakeAudio(&packed, *subtype, static_cast<WORD>(subtype->Data1), 16, 6);
+        EXPECT_TRUE(IsAnnouncedAudioChange(pcm, packed, GUID_NULL)) << subtype->Data1;
+        EXPECT_TRUE(IsAnnouncedAudioChange(ac3, packed, GUID_NULL)) << subtype->Data1;
+        EXPECT_FALSE(IsAnnouncedAudioChange(video, packed, GUID_NULL)) << "only on an audio stream";
+    }
+    EXPECT_FALSE(IsAnnouncedAudioChange(pcm, bareAc3, GUID_NULL)) << "no wave block to relabel";
+    EXPECT_TRUE(IsAnnouncedAudioChange(ac3, pcm24, GUID_NULL));
+    EXPECT_FALSE(IsAnnouncedAudioChange(ac3, pcm12, GUID_NULL));
+    EXPECT_FALSE(IsAnnouncedAudioChange(ac3, pcm, MEDIASUBTYPE_YV12)) << "the required subtype still holds";
+    EXPECT_FALSE(IsAnnouncedAudioChange(pcm, pcm24, GUID_NULL)) << "PCM to PCM keeps the connection rule";
 }
 
 }  // namespace

@@ -260,7 +260,7 @@ TEST_F(SamplePath, UntimedSamplesArePackedBehindTheTimedOneBeforeThem) {
     EXPECT_EQ(64 + 1000 + 500 + 300 + 200, bytes);
 }
 
-TEST_F(SamplePath, ASampleThatDoesNotFitStartsTheNextPacketAndLosesNoByte) {
+TEST_F(SamplePath, PacketsGrowBeyondUpstreamsBuffersAndLoseNoByte) {
     ConnectPcm(2048);
     const std::vector<BYTE> t1 = CountingBytes(1500, 1), u1 = CountingBytes(400, 2), u2 = CountingBytes(300, 3),
                             u3 = CountingBytes(2000, 4), t2 = CountingBytes(100, 5);
@@ -272,13 +272,20 @@ TEST_F(SamplePath, ASampleThatDoesNotFitStartsTheNextPacketAndLosesNoByte) {
     ASSERT_EQ(S_OK, EndOfStream());
 
     const auto received = Received();
-    ASSERT_EQ(5u, received.size());
-    EXPECT_TRUE(received[1].data == Joined({&t1, &u1}));
+    ASSERT_EQ(3u, received.size());
+    EXPECT_TRUE(received[1].data == Joined({&t1, &u1, &u2, &u3}));
     EXPECT_EQ(400000, received[1].start);
-    EXPECT_TRUE(received[2].data == u2);
-    EXPECT_TRUE(received[3].data == u3);
-    EXPECT_TRUE(received[4].data == t2);
-    for (const ReceivedSample& sample : received) EXPECT_LE(sample.length, 2048);
+    EXPECT_TRUE(received[2].data == t2);
+}
+
+TEST_F(SamplePath, APacketDownstreamRefusesAtEndOfStreamIsReportedAndEndOfStreamStillGoesOn) {
+    g.downstream->Pin()->accept = [](const AM_MEDIA_TYPE* type) { return type->subtype == MEDIASUBTYPE_PCM ? S_OK : S_FALSE; };
+    ConnectPcm();
+    StartPacking(CountingBytes(1000));
+    ASSERT_EQ(S_OK, Send(Untimed(CountingBytes(500))));
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, EndOfStream());
+    // Downstream ends its stream as it refuses, and the helper's end of stream follows.
+    EXPECT_EQ("SEE", Events());
 }
 
 TEST_F(SamplePath, ANewSegmentDeliversTheHeldPacketFirstAndResetsTheCounters) {

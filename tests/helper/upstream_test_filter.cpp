@@ -46,6 +46,20 @@ HRESULT UpstreamTestPin::ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_P
     return allocator->SetProperties(&wanted, &actual);
 }
 
+HRESULT UpstreamTestPin::ChooseAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
+    if (!readOnly) return CBaseOutputPin::ChooseAllocator(inputPin, allocator);
+    // An allocator of upstream's own: read-only buffers are never the ones the helper writes into.
+    HRESULT hr = CreateDefaultAllocator(allocator);
+    ALLOCATOR_PROPERTIES request{};
+    if (SUCCEEDED(hr)) hr = ChooseBufferSizes(*allocator, &request);
+    if (SUCCEEDED(hr)) hr = inputPin->NotifyAllocator(*allocator, TRUE);
+    if (FAILED(hr) && *allocator != nullptr) {
+        (*allocator)->Release();
+        *allocator = nullptr;
+    }
+    return hr;
+}
+
 HRESULT UpstreamTestPin::NextSample(IMediaSample** sample) {
     if (givenAllocator != nullptr) return givenAllocator->GetBuffer(sample, nullptr, nullptr, 0);
     if (ownBuffers <= 0) return GetOutputSample(sample, nullptr, nullptr, 0);

@@ -46,6 +46,8 @@ public:
     HRESULT MediaTypeAt(int position, COwnedMediaType* type) override;
     // At least `buffers` buffers of `bufferSize` bytes.
     HRESULT ChooseBufferSizes(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
+    // With `readOnly`, an allocator of the pin's own announced as read-only.
+    HRESULT ChooseAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) override;
     STDMETHODIMP QueryId(LPWSTR* id) override;
 
     // Fills one buffer of the connection's allocator and delivers it; the delivery result.
@@ -55,6 +57,8 @@ public:
     LONG bufferSize = 65536;
     // Off: the allocator gets `buffers` whatever downstream asked for.
     bool honourRequests = true;
+    // On: the buffers are read-only, so an in-place filter must copy into an allocator of its own.
+    bool readOnly = false;
     // Positive: samples come from an allocator of the pin's own with this many
     // buffers of `ownBufferSize` bytes, not from the one the connection agreed on.
     LONG ownBuffers = 0;

@@ -131,7 +131,7 @@ std::vector<BYTE> BuildAviFile(const AviContent& content) {
     WriteStreamHeader(out, Fourcc('a', 'u', 'd', 's'), 0, audio.nBlockAlign, audio.nAvgBytesPerSec,
                       audioBytes / audio.nBlockAlign, audioBuffer, audio.nBlockAlign, 0, 0);
     size_t audioFormat = out.BeginChunk(Fourcc('s', 't', 'r', 'f'));
-    out.Bytes(&audio, sizeof(audio));
+    out.Bytes(&audio, content.shortAudioHeader ? sizeof(PCMWAVEFORMAT) : sizeof(audio));
     out.EndChunk(audioFormat);
     out.EndChunk(audioList);
     out.EndChunk(hdrl);

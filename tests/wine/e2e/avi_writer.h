@@ -13,6 +13,7 @@ struct AviContent {
     DWORD microSecondsPerFrame;
     std::vector<std::vector<BYTE>> frames;
     WAVEFORMATEX audio;  // PCM; cbSize 0
+    bool shortAudioHeader = false;  // the stream format is the 16-byte PCMWAVEFORMAT, without cbSize
     std::vector<std::vector<BYTE>> audioChunks;  // chunk i follows frame i
 };
 

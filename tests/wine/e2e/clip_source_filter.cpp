@@ -13,11 +13,12 @@ const CLSID CLSID_ClipSourceFilter = {0x3b9d6c1e, 0x52a4, 0x4f07, {0x8e, 0x61, 0
 
 // Makes one stream; a stream the filter could not take in is deleted here, as
 // the filter's destruction would miss it.
-HRESULT MakeStream(CSource* filter, const wchar_t* pinName, const COwnedMediaType& type,
-                  const std::vector<std::vector<BYTE>>& chunks, std::vector<REFERENCE_TIME> times) {
+HRESULT MakeStream(CSource* filter, const wchar_t* pinName, const AM_MEDIA_TYPE& type,
+                  const std::vector<std::vector<BYTE>>& chunks, std::vector<REFERENCE_TIME> times,
+                  std::vector<ChunkLabel> labels = {}) {
     HRESULT hr = S_OK;
-    CClipSourceStream* stream =
-        new (std::nothrow) CClipSourceStream(&hr, filter, pinName, type, chunks, std::move(times));
+    CClipSourceStream* stream = new (std::nothrow)
+        CClipSourceStream(&hr, filter, pinName, type, chunks, std::move(times), std::move(labels));
     if (stream == nullptr) return E_OUTOFMEMORY;
     if (filter->IndexOfStream(stream) < 0) {
         delete stream;
@@ -44,7 +45,21 @@ HRESULT CClipSourceFilter::Create(const AviContent& clip, const GUID& videoSubty
     *filter = nullptr;
     CClipSourceFilter* created = new (std::nothrow) CClipSourceFilter();
     if (created == nullptr) return E_OUTOFMEMORY;
-    HRESULT hr = created->AddStreams(clip, videoSubtype);
+    return Finish(created, created->AddStreams(clip, videoSubtype), filter);
+}
+
+HRESULT CClipSourceFilter::CreateAudio(const AM_MEDIA_TYPE& type, const std::vector<std::vector<BYTE>>& chunks,
+                                       std::vector<REFERENCE_TIME> times, std::vector<ChunkLabel> labels,
+                                       IBaseFilter** filter) {
+    if (filter == nullptr) return E_POINTER;
+    *filter = nullptr;
+    CClipSourceFilter* created = new (std::nothrow) CClipSourceFilter();
+    if (created == nullptr) return E_OUTOFMEMORY;
+    return Finish(created, MakeStream(created, L"Audio", type, chunks, std::move(times), std::move(labels)), filter);
+}
+
+HRESULT CClipSourceFilter::Finish(CClipSourceFilter* created, HRESULT built, IBaseFilter** filter) {
+    HRESULT hr = built;
     if (SUCCEEDED(hr)) hr = created->NonDelegatingQueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(filter));
     // Nothing holds a reference yet: a failed filter is deleted outright.
     if (FAILED(hr)) delete created;

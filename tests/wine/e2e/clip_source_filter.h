@@ -6,18 +6,23 @@
 
 #include "framework/source_filter.h"
 #include "tests/wine/e2e/avi_writer.h"
-
-class CClipSourceStream;
+#include "tests/wine/e2e/clip_source_stream.h"
 
 class CClipSourceFilter : public CSource {
 public:
     // A new filter playing a copy of the clip, with the video stream announced
     // as the subtype; the caller owns the one reference.
     static HRESULT Create(const AviContent& clip, const GUID& videoSubtype, IBaseFilter** filter);
+    // A new filter with one pin, "Audio", connecting with `type` and playing the
+    // chunks as labelled; the caller owns the one reference.
+    static HRESULT CreateAudio(const AM_MEDIA_TYPE& type, const std::vector<std::vector<BYTE>>& chunks,
+                               std::vector<REFERENCE_TIME> times, std::vector<ChunkLabel> labels, IBaseFilter** filter);
 
 private:
     CClipSourceFilter();
     HRESULT AddStreams(const AviContent& clip, const GUID& videoSubtype);
+    // Hands out the filter with its reference, or deletes it after a failure to build it.
+    static HRESULT Finish(CClipSourceFilter* created, HRESULT built, IBaseFilter** filter);
 };
 
 #endif

@@ -17,9 +17,13 @@ constexpr DWORD kCapabilities =
 }  // namespace
 
 CClipSourceStream::CClipSourceStream(HRESULT* result, CSource* owner, const wchar_t* pinName, const AM_MEDIA_TYPE& type,
-                                     std::vector<std::vector<BYTE>> chunks, std::vector<REFERENCE_TIME> times)
-    : CSourceStream(L"clip source stream", result, owner, pinName), chunks_(std::move(chunks)), times_(std::move(times)) {
-    HRESULT hr = times_.size() == chunks_.size() + 1 ? type_.Assign(type) : E_INVALIDARG;
+                                     std::vector<std::vector<BYTE>> chunks, std::vector<REFERENCE_TIME> times,
+                                     std::vector<ChunkLabel> labels)
+    : CSourceStream(L"clip source stream", result, owner, pinName),
+      chunks_(std::move(chunks)),
+      times_(std::move(times)),
+      labels_(std::move(labels)) {
+    HRESULT hr = times_.size() == chunks_.size() + 1 && labels_.size() <= chunks_.size() ? type_.Assign(type) : E_INVALIDARG;
     for (const auto& chunk : chunks_) {
         if (chunk.empty() || chunk.size() > 0x7FFFFFFF) hr = E_INVALIDARG;
         if (static_cast<LONG>(chunk.size()) > largestChunk_) largestChunk_ = static_cast<LONG>(chunk.size());
@@ -80,7 +84,10 @@ HRESULT CClipSourceStream::ProduceSample(IMediaSample* sample) {
     REFERENCE_TIME start = times_[nextChunk_] - segmentStart_;
     REFERENCE_TIME stop = times_[nextChunk_ + 1] - segmentStart_;
     if (FAILED(hr = sample->SetActualDataLength(static_cast<LONG>(chunk.size())))) return hr;
-    if (FAILED(hr = sample->SetTime(&start, &stop))) return hr;
+    const ChunkLabel label = nextChunk_ < labels_.size() ? labels_[nextChunk_] : ChunkLabel{};
+    if (FAILED(hr = sample->SetTime(label.untimed ? nullptr : &start, label.untimed ? nullptr : &stop))) return hr;
+    if (label.announced && FAILED(hr = sample->SetMediaType(const_cast<COwnedMediaType*>(label.announced.get()))))
+        return hr;
     if (FAILED(hr = sample->SetSyncPoint(TRUE))) return hr;
     if (FAILED(hr = sample->SetDiscontinuity(runStarting_ ? TRUE : FALSE))) return hr;
     runStarting_ = false;

@@ -1,19 +1,30 @@
 // An output pin of the tests' own source: its worker delivers one stored chunk
-// per sample with the chunk's times, and it answers the graph's seeking, which
+// per sample with the chunk's times (or none, and a type announced in-band,
+// where the chunk is labelled so), and it answers the graph's seeking, which
 // reaches it through the filters downstream.
 #ifndef DRAVIK_TESTS_WINE_E2E_CLIP_SOURCE_STREAM_H
 #define DRAVIK_TESTS_WINE_E2E_CLIP_SOURCE_STREAM_H
 
 #include "framework/source_stream.h"
 
+#include <memory>
 #include <vector>
+
+// How a chunk's sample differs from a plain timed one.
+struct ChunkLabel {
+    bool untimed = false;
+    // Attached to the sample when set: the type announced in-band.
+    std::shared_ptr<const COwnedMediaType> announced;
+};
 
 class CClipSourceStream : public CSourceStream, public IMediaSeeking {
 public:
     // `times` has one entry more than `chunks`: chunk i lasts from times[i] to
-    // times[i + 1]. The result slot receives the first failure.
+    // times[i + 1]; `labels`, where given, say how chunk i goes out. The result
+    // slot receives the first failure.
     CClipSourceStream(HRESULT* result, CSource* owner, const wchar_t* pinName, const AM_MEDIA_TYPE& type,
-                      std::vector<std::vector<BYTE>> chunks, std::vector<REFERENCE_TIME> times);
+                      std::vector<std::vector<BYTE>> chunks, std::vector<REFERENCE_TIME> times,
+                      std::vector<ChunkLabel> labels = {});
 
     DECLARE_IUNKNOWN
 
@@ -77,6 +88,7 @@ private:
     COwnedMediaType type_;
     const std::vector<std::vector<BYTE>> chunks_;
     const std::vector<REFERENCE_TIME> times_;
+    const std::vector<ChunkLabel> labels_;
     LONG largestChunk_ = 0;
     // The position: guarded, as the graph's thread sets it and the worker reads it.
     CLock positionLock_;

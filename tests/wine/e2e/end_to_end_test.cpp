@@ -2,10 +2,12 @@
 // uncompressed AVI clips of every video format played through File Source
 // (Async.) -> AVI Splitter -> helper -> Sample Grabber -> Null Renderer (audio
 // through a second helper; for the format the splitter does not deliver, the
-// tests' own source in place of the first two), the dummy source probing the
-// grabber, and the module unloading once everything is released.
+// tests' own source in place of the first two), compressed audio announced
+// in-band and a 16-byte audio header through the helper, the dummy source
+// probing the grabber, and the module unloading once everything is released.
 #include "module/module_state.h"
 #include "tests/wine/check_report.h"
+#include "tests/wine/e2e/audio_checks.h"
 #include "tests/wine/e2e/check_text.h"
 #include "tests/wine/e2e/dravik_filters.h"
 #include "tests/wine/e2e/dummy_probe_checks.h"
@@ -146,6 +148,10 @@ int main() {
 
     if (logoLoaded)
         for (const TestVideoFormat& format : TestVideoFormats()) CheckFormat(report, format, logo, helperCreation);
+    if (SUCCEEDED(helperCreation)) {
+        CheckAnnouncedAudio(report);
+        CheckShortWaveHeader(report, TestVideoFormats()[0]);
+    }
     // The tests' own source is built on the framework inside this program, so its objects are counted here.
     report.Check(LiveObjectCount == 0,
                  Text("every object of the tests' own source is released (%ld live)", static_cast<long>(LiveObjectCount)).c_str());

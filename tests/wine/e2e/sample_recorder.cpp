@@ -1,5 +1,7 @@
 #include "tests/wine/e2e/sample_recorder.h"
 
+#include <mmreg.h>
+
 #include <utility>
 
 CSampleRecorder::CSampleRecorder(bool keepData) : keepData_(keepData) { InitializeCriticalSection(&lock_); }
@@ -42,6 +44,12 @@ HRESULT STDMETHODCALLTYPE CSampleRecorder::SampleCB(double, IMediaSample* sample
     AM_MEDIA_TYPE* type = nullptr;
     record.typeAttached = sample->GetMediaType(&type) == S_OK;
     if (type) {
+        record.attachedSubtype = type->subtype;
+        if (IsEqualGUID(type->formattype, FORMAT_WaveFormatEx) && type->pbFormat && type->cbFormat >= sizeof(PCMWAVEFORMAT)) {
+            const PCMWAVEFORMAT* wave = reinterpret_cast<const PCMWAVEFORMAT*>(type->pbFormat);
+            record.attachedTag = wave->wf.wFormatTag;
+            record.attachedBlockAlign = wave->wf.nBlockAlign;
+        }
         CoTaskMemFree(type->pbFormat);
         if (type->pUnk) type->pUnk->Release();
         CoTaskMemFree(type);

@@ -16,6 +16,9 @@ struct RecordedSample {
     REFERENCE_TIME start;
     REFERENCE_TIME stop;
     bool typeAttached;        // IMediaSample::GetMediaType answered S_OK
+    GUID attachedSubtype;     // of the attached type
+    WORD attachedTag;         // wFormatTag and nBlockAlign of an attached wave type (16 bytes or more); else 0
+    WORD attachedBlockAlign;
     bool syncPoint;           // IMediaSample::IsSyncPoint answered S_OK
     bool discontinuity;       // IMediaSample::IsDiscontinuity answered S_OK
     const void* identity;     // the sample object, to tell whether another filter passed on the same one
