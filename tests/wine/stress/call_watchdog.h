@@ -1,6 +1,8 @@
-// A watchdog over the calls of a stress run: each call is named while it runs,
-// and one that has not returned in time ends the process with the name of
-// the call, since a hung graph can be neither released nor recovered.
+// A watchdog over the calls of a stress run: each call is named while it runs.
+// A call that has not returned in time is a hang: when a thread is blocked in
+// Dravik.dll it ends the process with the name of the call, since the module's
+// hung graph can be neither released nor recovered; when none is, the
+// platform's own filters hung, and the run is given up (see Abandoned).
 #ifndef DRAVIK_TESTS_WINE_STRESS_CALL_WATCHDOG_H
 #define DRAVIK_TESTS_WINE_STRESS_CALL_WATCHDOG_H
 
@@ -23,6 +25,8 @@ public:
     void Leave();
     // How many calls were watched.
     long Calls() const { return calls_; }
+    // Signalled (auto-reset) when a run hung outside the module and was given up.
+    HANDLE Abandoned() const { return abandoned_; }
 
 private:
     static DWORD WINAPI Watch(void* parameter);
@@ -35,6 +39,7 @@ private:
     DWORD since_ = 0;
     long calls_ = 0;
     HANDLE quit_;
+    HANDLE abandoned_;
     HANDLE thread_;
 };
 
