@@ -16,6 +16,7 @@ ImageRange RangeOf(HMODULE module) {
     return {reinterpret_cast<ULONG_PTR>(base), reinterpret_cast<ULONG_PTR>(base) + nt->OptionalHeader.SizeOfImage};
 }
 
+#ifndef _WIN64
 // Any value inside the image on the stack from `pointer` to the top of its region.
 bool StackSlotsHoldAddressIn(ULONG_PTR pointer, const ImageRange& range) {
     MEMORY_BASIC_INFORMATION region = {};
@@ -27,19 +28,27 @@ bool StackSlotsHoldAddressIn(ULONG_PTR pointer, const ImageRange& range) {
     }
     return false;
 }
+#endif
 
-// On x86_64 the thread's frames are unwound one by one; where a frame cannot
-// be unwound, and on i686, the rest of its stack is scanned. A blocked thread's
-// stack stays as it is; a running one's may not, but a running thread is no hang.
+// On x86_64 the thread's frames are unwound one by one (a function without
+// unwind data is a leaf, its return address on top of the stack); on i686 its
+// stack is scanned. A blocked thread's stack stays as it is; a running one's
+// may not, but a running thread is no hang.
 bool ThreadIsIn(CONTEXT context, const ImageRange& range) {
 #ifdef _WIN64
+    MEMORY_BASIC_INFORMATION stack = {};
+    if (VirtualQuery(reinterpret_cast<void*>(context.Rsp), &stack, sizeof(stack)) == 0) return true;
+    const DWORD64 bottom = reinterpret_cast<DWORD64>(stack.BaseAddress);
+    const DWORD64 top = bottom + stack.RegionSize;
     for (int frame = 0; frame < 256 && context.Rip != 0; ++frame) {
         if (context.Rip >= range.begin && context.Rip < range.end) return true;
+        if (context.Rsp < bottom || context.Rsp + sizeof(DWORD64) > top) break;
         DWORD64 imageBase = 0;
         PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &imageBase, nullptr);
         if (function == nullptr) {
-            // A leaf function, or code without unwind data: only the scan can tell.
-            return StackSlotsHoldAddressIn(context.Rsp, range);
+            context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
+            context.Rsp += sizeof(DWORD64);
+            continue;
         }
         void* handlerData = nullptr;
         DWORD64 establisher = 0;

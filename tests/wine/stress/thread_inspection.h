@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-// Walks the frames of every other thread for one inside the module's image.
-// Where frames cannot be walked, any value inside the image on the live stack
-// counts, so the answer errs towards the module, never away from it.
+// Walks the frames of every other thread for one inside the module's image
+// (x86_64). On i686, whose frames carry no unwind data, any value inside the
+// image on a live stack counts, so the answer errs towards the module there.
 bool AnyThreadInModule(HMODULE module);
 
 #endif
