@@ -9,6 +9,7 @@
 #include "dummy/dummy_pin.h"
 #include "dummy/dummy_source.h"
 #include "tests/dummy/counting_sink_filter.h"
+#include "tests/support/failing_allocation.h"
 #include "tests/support/wide_text.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object);
@@ -58,6 +59,19 @@ public:
     LONG shortBy = 0;
     HRESULT result = S_OK;
 };
+
+TEST(DummySource, APinTheFilterCannotTakeInFailsTheCreationAndLeavesNothing) {
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, DllGetClassObject(CLSID_DravikDummySource, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    // The pin's name "Out" (four wide characters, as many bytes as one
+    // pointer here) comes first; the filter's array of one stream pointer second.
+    FailNothrowAllocation(sizeof(CSourceStream*), 1);
+    IBaseFilter* filter = nullptr;
+    EXPECT_EQ(E_OUTOFMEMORY, factory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&filter)));
+    EXPECT_EQ(nullptr, filter);
+    factory->Release();
+    // The live-object check after every test finds a pin that was not freed.
+}
 
 TEST(DummySource, OffersFourteenFullHdTypes) {
     IBaseFilter* filter = CreateDummySource();

@@ -13,6 +13,10 @@ constexpr REFERENCE_TIME kClipFrameTime = 400000;  // 100-ns units
 
 AviContent MakeTestClip(const TestVideoFormat& format);
 
+// A clip of `frames` frames of width x height lasting `microSecondsPerFrame`
+// each, every frame followed by its share of 16-bit stereo PCM at 48 kHz.
+AviContent MakeClip(const TestVideoFormat& format, LONG width, LONG height, int frames, DWORD microSecondsPerFrame);
+
 // Total bytes of the clip's audio stream.
 DWORD ClipAudioBytes(const AviContent& clip);
 
