@@ -54,6 +54,11 @@ void MakeKind(Kind kind, COwnedMediaType* type) {
     }
 }
 
+// Times wrap around the range instead of overflowing: upstream may send any.
+REFERENCE_TIME Shifted(REFERENCE_TIME time, int64_t by) {
+    return static_cast<REFERENCE_TIME>(static_cast<uint64_t>(time) + static_cast<uint64_t>(by));
+}
+
 bool IsAudioKind(Kind kind) { return kind == Kind::Pcm || kind == Kind::Ac3 || kind == Kind::Dts || kind == Kind::Aac; }
 
 class Session {
@@ -201,12 +206,12 @@ private:
                 sample.stop = input_.Raw<REFERENCE_TIME>();
                 break;
             case 2:
-                sample.start = lastStart_ - static_cast<REFERENCE_TIME>(input_.Pick(3)) * 400000;
-                sample.stop = sample.start + 1;
+                sample.start = Shifted(lastStart_, -static_cast<int64_t>(input_.Pick(3)) * 400000);
+                sample.stop = Shifted(sample.start, 1);
                 break;
             default:
-                sample.start = lastStart_ + 400000;
-                sample.stop = sample.start + 1;
+                sample.start = Shifted(lastStart_, 400000);
+                sample.stop = Shifted(sample.start, 1);
                 break;
         }
         if (sample.timed) lastStart_ = sample.start;

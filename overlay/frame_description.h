@@ -13,8 +13,8 @@
 // leaves 32 bits, or the frame would not fit in the sample's buffer (planes
 // obtained through ISamplePlanes included: those outside it cannot be
 // checked and are refused); the layout must then not be used, and planes
-// obtained through ISamplePlanes have been given back. "P420", "P422" and "P444" are described only through
-// ISamplePlanes.
+// obtained through ISamplePlanes have been given back. "P420", "P422" and
+// "P444" are described only through ISamplePlanes.
 bool DescribeFrame(VideoFrameLayout* frame, const AM_MEDIA_TYPE* type, IMediaSample* sample);
 
 #endif
