@@ -87,7 +87,8 @@ protected:
     // Guards the filter state and the pins' connections.
     CLock filterLock_;
     // Held by Receive and EndOfStream for the whole processing of a sample or
-    // end of stream, delivery included; by Stop, Pause and EndFlush to wait for it.
+    // end of stream, delivery included; by Stop, Pause and EndFlush to wait for it
+    // (BeginFlush does not take it: the flush releases a delivery blocked downstream).
     CLock receiveLock_;
     // Owned; created by the derived filter.
     CTransformInputPin* input_ = nullptr;

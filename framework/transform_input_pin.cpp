@@ -80,6 +80,9 @@ STDMETHODIMP CTransformInputPin::BeginFlush() {
 
 STDMETHODIMP CTransformInputPin::EndFlush() {
     CLockGuard guard(*lock_);
+    // A Receive that passed its checks before the flush ends first: what it
+    // delivers must not reach downstream after the flush has ended there.
+    CLockGuard receiveGuard(transformFilter_->ReceiveLock());
     if (!BothPinsConnected()) return VFW_E_NOT_CONNECTED;
     const HRESULT hr = transformFilter_->OnEndFlush();
     if (FAILED(hr)) return hr;

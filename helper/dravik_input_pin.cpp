@@ -99,8 +99,8 @@ STDMETHODIMP CDravikInputPin::BeginFlush() {
 }
 
 STDMETHODIMP CDravikInputPin::EndFlush() {
-    // Filter lock, then receive lock, as Stop takes them: a Receive that began
-    // before the flush ends before the slot opens again.
+    // Filter lock, then receive lock, as the transform pin's EndFlush takes
+    // them: a Receive that began before the flush ends before the slot opens.
     CLockGuard guard(*lock_);
     CLockGuard receiveGuard(*receiveLock_);
     lookAhead_.Open();

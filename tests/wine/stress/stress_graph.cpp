@@ -46,6 +46,11 @@ HRESULT CStressGraph::Build(const WCHAR* clipPath, const GUID& videoSubtype, Aud
     if (SUCCEEDED(hr)) hr = graph_->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(events_.GetAddressOf()));
     if (SUCCEEDED(hr)) hr = graph_.As(&seeking_);
     if (FAILED(hr)) return hr;
+    // No clock: the renderers take every frame at once. This runtime's system
+    // clock now and then hangs in its release, with or without the helper.
+    ComPtr<IMediaFilter> timing;
+    if (FAILED(hr = graph_.As(&timing))) return hr;
+    if (FAILED(hr = timing->SetSyncSource(nullptr))) return hr;
 
     if (FAILED(hr = AddFilter(CLSID_AsyncReader, L"Source", source_))) return hr;
     ComPtr<IFileSourceFilter> file;
