@@ -6,8 +6,9 @@
 // accepted since the last end of stream reaches downstream in order by the
 // next one (unless a flush, stop or reconnection dropped samples meanwhile, as
 // it may, or a video type came in between);
-// lengths stay within buffers; upstream always has a buffer left; nothing
-// stays alive afterwards.
+// lengths stay within buffers; upstream always has a buffer left; an audio
+// stream takes every in-band audio announcement without a runtime error;
+// nothing stays alive afterwards.
 #include <stdint.h>
 
 #include <platform_live_objects.h>
@@ -128,6 +129,7 @@ private:
         if (first) g_.upstream->Offer(type);
         if (SUCCEEDED(g_.graph->ConnectDirect(pin, g_.HelperIn(), &type))) g_.ConnectOutput();
         connectedKind_ = kind;
+        audioOnly_ = IsAudioKind(kind) && AudioStream();
         state_ = input_.Pick(4) == 0 ? State_Paused : State_Running;
         if (state_ == State_Running) {
             g_.graph->Run();
@@ -151,6 +153,7 @@ private:
             case 0:
                 g_.graph->Stop();
                 state_ = State_Stopped;
+                audioOnly_ = AudioStream();
                 Disturbed();
                 break;
             case 1:
@@ -251,6 +254,10 @@ private:
     }
 
     void Accepted(const SampleToSend& sample, Kind announced, HRESULT hr) {
+        if (sample.type != nullptr && !IsAudioKind(announced)) audioOnly_ = false;
+        if (audioOnly_ && state_ != State_Stopped && (hr == VFW_E_INVALIDMEDIATYPE || hr == VFW_E_RUNTIME_ERROR)) {
+            Finding("an audio stream refused an in-band audio announcement");
+        }
         if (hr != S_OK || state_ == State_Stopped || flushing_ || (sample.type != nullptr && !IsAudioKind(announced))) {
             Disturbed();
             return;
@@ -308,7 +315,8 @@ private:
         const HRESULT hr = samples.empty() ? S_OK : input->ReceiveMultiple(samples.data(), static_cast<LONG>(samples.size()), &processed);
         if (processed < 0 || processed > static_cast<LONG>(samples.size())) Finding("ReceiveMultiple processed more than it got");
         for (size_t i = 0; i < wanted.size(); ++i) {
-            Accepted(wanted[i], kinds[i], static_cast<LONG>(i) < processed ? hr : E_FAIL);
+            const LONG index = static_cast<LONG>(i);
+            Accepted(wanted[i], kinds[i], index < processed ? S_OK : index == processed ? hr : E_FAIL);
         }
         for (IMediaSample* sample : samples) sample->Release();
         input->Release();
@@ -347,6 +355,9 @@ private:
     FILTER_STATE state_ = State_Stopped;
     bool flushing_ = false;
     bool clean_ = true;
+    // Connected as audio, and every type announced since was audio too: a
+    // runtime error cannot be the fault of a type refused on purpose.
+    bool audioOnly_ = false;
     std::vector<BYTE> sent_;
     size_t receivedFrom_ = 0;
     size_t checkedUpTo_ = 0;
