@@ -17,11 +17,17 @@ ImageRange RangeOf(HMODULE module) {
 }
 
 #ifndef _WIN64
-// Any value inside the image on the stack from `pointer` to the top of its region.
-bool StackSlotsHoldAddressIn(ULONG_PTR pointer, const ImageRange& range) {
+// Slots above the stack pointer that are searched for a return address into the image. A thread
+// blocked on a lock taken in the image has that return address within a few small wait frames;
+// deeper slots may keep stale addresses from earlier calls (the graph thread's Stop that went
+// through the image before it blocked in a platform filter), which would blame the image wrongly.
+constexpr ULONG_PTR kNearStackBytes = 256;
+
+bool NearStackSlotsHoldAddressIn(ULONG_PTR pointer, const ImageRange& range) {
     MEMORY_BASIC_INFORMATION region = {};
     if (VirtualQuery(reinterpret_cast<void*>(pointer), &region, sizeof(region)) == 0) return true;
-    const ULONG_PTR top = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+    const ULONG_PTR regionTop = reinterpret_cast<ULONG_PTR>(region.BaseAddress) + region.RegionSize;
+    const ULONG_PTR top = regionTop - pointer > kNearStackBytes ? pointer + kNearStackBytes : regionTop;
     for (ULONG_PTR slot = pointer & ~(sizeof(ULONG_PTR) - 1); slot + sizeof(ULONG_PTR) <= top; slot += sizeof(ULONG_PTR)) {
         const ULONG_PTR value = *reinterpret_cast<const ULONG_PTR*>(slot);
         if (value >= range.begin && value < range.end) return true;
@@ -31,8 +37,8 @@ bool StackSlotsHoldAddressIn(ULONG_PTR pointer, const ImageRange& range) {
 #endif
 
 // On x86_64 the thread's frames are unwound one by one (a function without
-// unwind data is a leaf, its return address on top of the stack); on i686 its
-// stack is scanned. A blocked thread's stack stays as it is; a running one's
+// unwind data is a leaf, its return address on top of the stack); on i686,
+// without unwind data, only the stack nearest its top is scanned. A blocked thread's stack stays as it is; a running one's
 // may not, but a running thread is no hang.
 bool ThreadIsIn(CONTEXT context, const ImageRange& range) {
 #ifdef _WIN64
@@ -57,7 +63,7 @@ bool ThreadIsIn(CONTEXT context, const ImageRange& range) {
     return false;
 #else
     if (context.Eip >= range.begin && context.Eip < range.end) return true;
-    return StackSlotsHoldAddressIn(context.Esp, range);
+    return NearStackSlotsHoldAddressIn(context.Esp, range);
 #endif
 }
 
