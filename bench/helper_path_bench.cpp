@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "framework/format_blocks.h"
 #include "framework/trans_in_place_filter.h"
 #include "tests/helper/helper_graph.h"
@@ -25,17 +26,6 @@ namespace {
 constexpr LONG Width = 1920;
 constexpr LONG Height = 1080;
 constexpr int BatchSamples = 200;
-
-double ThreadMicros() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 const CLSID PassThroughClass = {0x6f1d1c39, 0x54b2, 0x4f0e, {0x9a, 0x51, 0x3e, 0x27, 0x8d, 0x0c, 0x61, 0x44}};
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "overlay/aligned_buffer.h"
 #include "overlay/frame_buffer.h"
 #include "overlay/logo_blend.h"
@@ -68,17 +69,6 @@ struct Method {
     std::function<bool(const VideoFrameLayout*)> draw;
     std::vector<double> micros;
 };
-
-double ThreadMicros() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 
